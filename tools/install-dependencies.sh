@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building and testing need, if any are
+# missing. "native" is enough to build and run the Linux program; "all" adds
+# the Windows cross build, Wine and the sanitizer/fuzzer toolchain.
+set -euo pipefail
+
+what=${1:-all}
+native=(build-essential cmake googletest libgtest-dev libgmock-dev)
+all=("${native[@]}" python3 file clang libclang-rt-14-dev
+     g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth icoutils)
+case "$what" in
+  native) wanted=("${native[@]}") ;;
+  all) wanted=("${all[@]}") ;;
+  bench) wanted=("${native[@]}" libbenchmark-dev hyperfine crudini git valgrind) ;;
+  *) echo "usage: $0 [native|all|bench]" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [[ $status == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "installing: ${missing[*]}" >&2
+as_root=()
+[[ $(id -u) -eq 0 ]] || as_root=(sudo)
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' &&
+   ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${as_root[@]}" dpkg --add-architecture i386
+fi
+"${as_root[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq \
+  --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both builds and runs every test: the Linux
+# build, the same under AddressSanitizer and UndefinedBehaviorSanitizer, the
+# fuzz harnesses for a short bounded time, and the Windows build under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/install-dependencies.sh all
+for preset in native win32 sanitize fuzz; do
+  if grep -q "\"name\": \"$preset\"" CMakePresets.json; then
+    echo "=== $preset ==="
+    cmake --workflow --preset "$preset"
+  fi
+done
