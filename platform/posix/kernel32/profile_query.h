@@ -1,0 +1,64 @@
+// Finding sections and keys in a profile's text, and walking their names.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+#include "profile_text.h"
+
+namespace pellomar::profile_store {
+
+// A section: its header line and the lines up to the next header.
+struct SectionSpan {
+  Line header;
+  std::size_t body_begin = 0;
+  std::size_t body_end = 0;
+};
+
+// A key line of a section.
+struct KeySpan {
+  Line line;
+  ParsedLine parsed;
+};
+
+// The first section named `name` at or after offset `from` (a line start).
+std::optional<SectionSpan> FindSection(std::string_view text,
+                                       std::string_view name,
+                                       std::size_t from = 0);
+
+// The first key line named `key` in the section.
+std::optional<KeySpan> FindKey(std::string_view text,
+                               const SectionSpan& section,
+                               std::string_view key);
+
+// A value as read: one pair of matching single or double quotes around it
+// removed.
+std::string_view Unquote(std::string_view value);
+
+// Calls visit(name) for each key line of the section in file order, until
+// it returns false.
+template <typename Visit>
+void ForEachKeyName(std::string_view text, const SectionSpan& section,
+                    Visit visit) {
+  LineCursor cursor(text.substr(0, section.body_end), section.body_begin);
+  Line line;
+  while (cursor.Next(line)) {
+    const ParsedLine parsed = ParseLine(text, line);
+    if (parsed.kind == LineKind::kKey && !visit(parsed.name)) return;
+  }
+}
+
+// Calls visit(name) for each section header in file order, until it returns
+// false.
+template <typename Visit>
+void ForEachSectionName(std::string_view text, Visit visit) {
+  LineCursor cursor(text);
+  Line line;
+  while (cursor.Next(line)) {
+    if (!IsSectionHeader(text, line)) continue;
+    if (!visit(ParseLine(text, line).name)) return;
+  }
+}
+
+}  // namespace pellomar::profile_store
