@@ -49,28 +49,26 @@ class Temporary {
   explicit Temporary(std::string path_template)
       : path_(std::move(path_template)) {
     fd_ = UniqueFd(mkostemp(path_.data(), O_CLOEXEC));
+    created_ = fd_.valid();
   }
   Temporary(const Temporary&) = delete;
   Temporary& operator=(const Temporary&) = delete;
   ~Temporary() {
     fd_ = UniqueFd();
-    if (!committed_ && created()) unlink(path_.c_str());
+    if (created_ && !committed_) unlink(path_.c_str());
   }
 
-  bool created() const { return fd_.valid() || closed_; }
+  bool created() const { return created_; }
   int fd() const { return fd_.get(); }
   const std::string& path() const { return path_; }
 
-  int Close() {
-    closed_ = true;
-    return fd_.Close();
-  }
+  int Close() { return fd_.Close(); }
   void Commit() { committed_ = true; }
 
  private:
   std::string path_;
   UniqueFd fd_;
-  bool closed_ = false;
+  bool created_ = false;
   bool committed_ = false;
 };
 
