@@ -27,6 +27,8 @@
 //   way, and every key line is listed, duplicates included.
 // - A section runs from its header to the next header: comments and blank
 //   lines just above a header belong to the section before it.
+// - A header with an empty name ("[]") names no section and is not listed:
+//   in a NUL-separated list it would read as the list's end.
 //
 // Writes
 // - A value replaces the old one in place: the bytes up to the value (key
@@ -60,7 +62,7 @@
 //   ACLs and hard links to the old file are not carried over.
 // - Disk full, quota or file-size limit: ERROR_DISK_FULL; other write errors:
 //   ERROR_WRITE_FAULT. A write that fails changes nothing and leaves no
-//   temporary behind.
+//   temporary behind; only the lock file may stay, if it got that far.
 // - Concurrency: an exclusive flock on win.ini.lock beside the profile (the
 //   lock file is created 0644 less umask and never removed). Under the lock
 //   the current file is read, the new one is written to a temporary

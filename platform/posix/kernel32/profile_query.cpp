@@ -5,6 +5,7 @@ namespace pellomar::profile_store {
 std::optional<SectionSpan> FindSection(std::string_view text,
                                        std::string_view name,
                                        std::size_t from) {
+  if (name.empty()) return std::nullopt;
   LineCursor cursor(text, from);
   Line line;
   while (cursor.Next(line)) {

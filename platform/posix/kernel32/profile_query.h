@@ -23,6 +23,7 @@ struct KeySpan {
 };
 
 // The first section named `name` at or after offset `from` (a line start).
+// An empty name names no section.
 std::optional<SectionSpan> FindSection(std::string_view text,
                                        std::string_view name,
                                        std::size_t from = 0);
@@ -50,14 +51,16 @@ void ForEachKeyName(std::string_view text, const SectionSpan& section,
 }
 
 // Calls visit(name) for each section header in file order, until it returns
-// false.
+// false. A header with an empty name ("[]") is skipped: in a NUL-separated
+// list it would read as the end of the list.
 template <typename Visit>
 void ForEachSectionName(std::string_view text, Visit visit) {
   LineCursor cursor(text);
   Line line;
   while (cursor.Next(line)) {
     if (!IsSectionHeader(text, line)) continue;
-    if (!visit(ParseLine(text, line).name)) return;
+    const std::string_view name = ParseLine(text, line).name;
+    if (!name.empty() && !visit(name)) return;
   }
 }
 
