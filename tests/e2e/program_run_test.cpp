@@ -15,6 +15,8 @@ struct ProfileCase {
   std::string after;
 };
 
+void PrintTo(const ProfileCase& c, std::ostream* os) { *os << c.name; }
+
 class ProfileAfterRun : public ProgramTest,
                         public testing::WithParamInterface<ProfileCase> {};
 

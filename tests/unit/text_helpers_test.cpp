@@ -17,6 +17,8 @@ struct NulItemCase {
   std::u16string rest;
 };
 
+void PrintTo(const NulItemCase& c, std::ostream* os) { *os << c.name; }
+
 class TakeFirstNulItemTest : public testing::TestWithParam<NulItemCase> {};
 
 TEST_P(TakeFirstNulItemTest, CutsTheItemBeforeTheFirstNul) {
@@ -48,6 +50,8 @@ struct CommaCase {
   std::u16string first;
   std::u16string second;
 };
+
+void PrintTo(const CommaCase& c, std::ostream* os) { *os << c.name; }
 
 class SplitCommaFieldsTest : public testing::TestWithParam<CommaCase> {};
 
