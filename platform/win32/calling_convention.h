@@ -1,0 +1,4 @@
+// The Windows system libraries use the stdcall calling convention.
+#pragma once
+
+#define PELLOMAR_SYSAPI __stdcall
