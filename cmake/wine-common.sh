@@ -1,0 +1,89 @@
+# Helpers for running the Windows build under Wine with no screen. Sourced by
+# run-under-wine.sh, wine-session.sh and the Wine end-to-end tests.
+#
+# A session is a folder holding an `env` file: the Wine prefix that the run's
+# programs share, a pristine booted copy of it to make fresh prefixes from, and
+# the display of an Xvfb started for the run.
+
+# Quiet Wine with a fixed language: the ANSI code page and the messages of
+# Wine's own tools then do not depend on who runs the tests.
+wine_quiet_environment() {
+  export WINEDEBUG=-all
+  export WINEARCH=win32
+  export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+  export LC_ALL=C.UTF-8
+  unset LANG LANGUAGE
+}
+
+# Starts an Xvfb on a free display; its log and display number go to
+# folder $1. Sets DISPLAY and XVFB_PID.
+start_xvfb() {
+  local folder=$1
+  : >"$folder/display"
+  # Its own session, so that nothing that ends the caller's process group ends
+  # the display under the programs still using it.
+  setsid Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 \
+    3>"$folder/display" </dev/null >"$folder/xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  local tries
+  for ((tries = 0; tries < 200; tries++)); do
+    if [[ -s $folder/display ]]; then
+      DISPLAY=:$(head -n 1 "$folder/display")
+      export DISPLAY
+      return 0
+    fi
+    kill -0 "$XVFB_PID" 2>/dev/null || break
+    sleep 0.05
+  done
+  echo "cannot start Xvfb:" >&2
+  cat "$folder/xvfb.log" >&2
+  return 1
+}
+
+# Ends the Xvfb with process id $1, if it is still that Xvfb.
+stop_xvfb() {
+  local pid=$1
+  if [[ -n $pid && $(cat "/proc/$pid/comm" 2>/dev/null) == Xvfb ]]; then
+    kill "$pid" 2>/dev/null || true
+  fi
+}
+
+# Makes a new prefix at $1 and waits until Wine has written all of it.
+boot_prefix() {
+  local prefix=$1 log=$1.boot.log
+  mkdir -p "$prefix"
+  if ! WINEPREFIX=$prefix wineboot -i </dev/null >"$log" 2>&1; then
+    echo "wineboot failed for $prefix:" >&2
+    cat "$log" >&2
+    return 1
+  fi
+  WINEPREFIX=$prefix wineserver -w
+}
+
+# A fresh prefix at $2 made from the booted, idle prefix $1.
+copy_prefix() {
+  cp -a "$1" "$2"
+}
+
+# Starts a wineserver for prefix $1 that stays up until it is killed, so that
+# the programs run in it never start one that outlives them.
+start_wineserver() {
+  WINEPREFIX=$1 wineserver -p </dev/null >/dev/null 2>&1
+}
+
+# Ends the wineserver of prefix $1 and every program still running in it.
+stop_wineserver() {
+  WINEPREFIX=$1 wineserver -k >/dev/null 2>&1 || true
+}
+
+# Whether the session in folder $1 is up: its env file exists, its prefix is
+# there and its Xvfb still runs.
+session_is_live() {
+  local folder=$1
+  [[ -f $folder/env ]] || return 1
+  (
+    # shellcheck disable=SC1091
+    source "$folder/env"
+    [[ -d $WINEPREFIX && $(cat "/proc/$PELLOMAR_XVFB_PID/comm" 2>/dev/null) == Xvfb ]]
+  )
+}

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The Wine session of one test run: `start FOLDER` boots a prefix of the run's
+# own in a temporary folder, starts one Xvfb for every test, and writes
+# FOLDER/env for the tests to use; `stop FOLDER` ends and removes all of it.
+#
+# The run's programs share one prefix. A pristine copy of it stays beside it,
+# from which a test that needs a profile nobody else touches makes its own.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=wine-common.sh
+source "$here/wine-common.sh"
+
+usage() {
+  echo "usage: $0 start|stop FOLDER" >&2
+  exit 2
+}
+
+stop() {
+  local folder=$1
+  [[ -f $folder/env ]] || return 0
+  (
+    # shellcheck disable=SC1091
+    source "$folder/env"
+    stop_wineserver "$WINEPREFIX"
+    stop_xvfb "$PELLOMAR_XVFB_PID"
+    # Only ever a folder that start made.
+    [[ $PELLOMAR_WINE_ROOT == */pellomar-wine.* ]] && rm -rf "$PELLOMAR_WINE_ROOT"
+  )
+  rm -f "$folder/env"
+}
+
+start() {
+  local folder=$1
+  mkdir -p "$folder"
+  stop "$folder"  # whatever an interrupted run left behind
+  wine_quiet_environment
+  local root
+  root=$(mktemp -d "${TMPDIR:-/tmp}/pellomar-wine.XXXXXX")
+  # An error from here on leaves nothing running.
+  XVFB_PID=
+  trap 'stop_xvfb "$XVFB_PID"; rm -rf "$root"' ERR
+  start_xvfb "$root"
+  boot_prefix "$root/template"
+  copy_prefix "$root/template" "$root/prefix"
+  start_wineserver "$root/prefix"
+  trap - ERR
+  {
+    printf 'export WINEPREFIX=%q\n' "$root/prefix"
+    printf 'export DISPLAY=%q\n' "$DISPLAY"
+    printf 'PELLOMAR_WINE_ROOT=%q\n' "$root"
+    printf 'PELLOMAR_WINE_TEMPLATE=%q\n' "$root/template"
+    printf 'PELLOMAR_XVFB_PID=%q\n' "$XVFB_PID"
+  } >"$folder/env.new"
+  mv "$folder/env.new" "$folder/env"
+  echo "Wine session: prefix $root/prefix, display $DISPLAY"
+}
+
+[[ $# -eq 2 ]] || usage
+case $1 in
+  start) start "$2" ;;
+  stop) stop "$2" ;;
+  *) usage ;;
+esac
