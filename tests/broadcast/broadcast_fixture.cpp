@@ -20,15 +20,22 @@ BroadcastTest::BroadcastTest() {
   std::string pattern = (fs::temp_directory_path() / "pellomar-broadcast-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   runtime_dir_ = pattern;
-  if (const char* saved = std::getenv("XDG_RUNTIME_DIR")) saved_runtime_dir_ = saved;
-  setenv("XDG_RUNTIME_DIR", runtime_dir_.c_str(), 1);
+  const std::pair<const char*, fs::path> environment[] = {
+      {"XDG_RUNTIME_DIR", runtime_dir_}, {"XDG_CONFIG_HOME", runtime_dir_ / "config"}};
+  for (const auto& [name, value] : environment) {
+    const char* saved = std::getenv(name);
+    saved_environment_[name] = saved != nullptr ? std::optional<std::string>(saved) : std::nullopt;
+    setenv(name, value.c_str(), 1);
+  }
 }
 
 BroadcastTest::~BroadcastTest() {
-  if (saved_runtime_dir_)
-    setenv("XDG_RUNTIME_DIR", saved_runtime_dir_->c_str(), 1);
-  else
-    unsetenv("XDG_RUNTIME_DIR");
+  for (const auto& [name, saved] : saved_environment_) {
+    if (saved)
+      setenv(name.c_str(), saved->c_str(), 1);
+    else
+      unsetenv(name.c_str());
+  }
   std::error_code ignored;
   fs::permissions(runtime_dir_ / "pellomar", fs::perms::owner_all, ignored);
   fs::remove_all(runtime_dir_, ignored);

@@ -8,7 +8,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,8 @@ inline const std::string kWindowsLine = R"(WM_WININICHANGE wParam=0 lParam="wind
 // The folder of the built programs, beside the test program.
 fs::path BuildFolder();
 
+// The test's own XDG_RUNTIME_DIR (and XDG_CONFIG_HOME, for the program's
+// profile), handed to every process it starts.
 class BroadcastTest : public testing::Test {
  protected:
   BroadcastTest();
@@ -43,7 +47,7 @@ class BroadcastTest : public testing::Test {
 
  private:
   fs::path runtime_dir_;
-  std::optional<std::string> saved_runtime_dir_;
+  std::map<std::string, std::optional<std::string>> saved_environment_;
 };
 
 // Sends through the real SendMessageA of libuser32.so, bound by name as the

@@ -175,6 +175,18 @@ TEST_F(BroadcastTest, StopBeforeTheLoopEndsTheNextLoopAtOnce) {
   platform::RunMessageLoop();
 }
 
+TEST_F(BroadcastTest, ProgramBroadcastsAndEndsWithoutLeavingItsWindowBehind) {
+  auto watcher = StartWatcher();
+  SpawnedProcess program(BuildFolder() / "pellomar");
+  const auto output = program.StopAndCollect(0);  // no signal: it ends by itself
+
+  EXPECT_THAT(output, IsEmpty());
+  EXPECT_TRUE(WIFEXITED(program.wait_status()) && WEXITSTATUS(program.wait_status()) == 0);
+  EXPECT_THAT(watcher->LinesSoFar(), ElementsAre(kWindowsLine));
+  EXPECT_EQ(Endpoints(), EndpointsOf(watcher->pid())) << "the program's window is still listed";
+  EXPECT_EQ(Endpoints().size(), 1u);
+}
+
 // Runs the broadcast_peer helper: a window that broadcasts on SIGUSR1.
 class PeerProcess {
  public:
