@@ -53,6 +53,7 @@ if session_is_live "$session"; then
 else
   # One program needs no pristine copy and no idle prefix to copy from.
   own_prefix=$work/prefix
+  use_wine_tmpdir "$work/tmp"
   start_xvfb "$work"
   export WINEPREFIX=$own_prefix
   mkdir -p "$WINEPREFIX"

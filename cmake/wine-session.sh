@@ -39,6 +39,7 @@ start() {
   # An error from here on leaves nothing running.
   XVFB_PID=
   trap 'stop_xvfb "$XVFB_PID"; rm -rf "$root"' ERR
+  use_wine_tmpdir "$root/tmp"
   start_xvfb "$root"
   boot_prefix "$root/template"
   copy_prefix "$root/template" "$root/prefix"
@@ -47,6 +48,7 @@ start() {
   {
     printf 'export WINEPREFIX=%q\n' "$root/prefix"
     printf 'export DISPLAY=%q\n' "$DISPLAY"
+    printf 'export TMPDIR=%q\n' "$TMPDIR"
     printf 'PELLOMAR_WINE_ROOT=%q\n' "$root"
     printf 'PELLOMAR_WINE_TEMPLATE=%q\n' "$root/template"
     printf 'PELLOMAR_XVFB_PID=%q\n' "$XVFB_PID"
