@@ -13,6 +13,8 @@
 #include <string>
 #include <utility>
 
+#include "ansi_code_page.h"
+
 namespace platform {
 
 struct TopLevelWindow::Impl {
@@ -29,7 +31,6 @@ namespace {
 // carries (WM_WININICHANGE's section name) to the window in the ANSI code
 // page, whoever sent it and in whichever form.
 constexpr char kClassName[] = "PellomarWindow";
-constexpr wchar_t kWideClassName[] = L"PellomarWindow";
 
 // An exception cannot unwind through the system's frames between the message
 // loop (or a SendMessage) and the window procedure: it is kept here and
@@ -101,12 +102,13 @@ std::atomic<bool> stop_requested{false};
 TopLevelWindow::TopLevelWindow(Window& behaviour)
     : impl_(std::make_unique<Impl>(Impl{behaviour, nullptr})) {
   RegisterWindowClass();
-  const std::u16string caption = behaviour.Caption();
-  // No WS_VISIBLE: the window exists but is never displayed.
-  const HWND hwnd = CreateWindowExW(
-      0, kWideClassName, reinterpret_cast<const wchar_t*>(caption.c_str()),
-      WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-      CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleA(nullptr), impl_.get());
+  // An ANSI window: its caption, like every text it handles, is in the ANSI
+  // code page. No WS_VISIBLE: the window exists but is never displayed.
+  const std::string caption = ToAnsi(behaviour.Caption());
+  const HWND hwnd = CreateWindowExA(
+      0, kClassName, caption.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+      GetModuleHandleA(nullptr), impl_.get());
   if (hwnd == nullptr) throw std::runtime_error("the system refuses the window");
   impl_->up = true;
 }
