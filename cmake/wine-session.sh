@@ -24,7 +24,9 @@ stop() {
     stop_wineserver "$WINEPREFIX"
     stop_xvfb "$PELLOMAR_XVFB_PID"
     # Only ever a folder that start made.
-    [[ $PELLOMAR_WINE_ROOT == */pellomar-wine.* ]] && rm -rf "$PELLOMAR_WINE_ROOT"
+    if [[ $PELLOMAR_WINE_ROOT == */pellomar-wine.* ]]; then
+      rm -rf "$PELLOMAR_WINE_ROOT"
+    fi
   )
   rm -f "$folder/env"
 }
@@ -38,7 +40,8 @@ start() {
   root=$(mktemp -d "${TMPDIR:-/tmp}/pellomar-wine.XXXXXX")
   # An error from here on leaves nothing running.
   XVFB_PID=
-  trap 'stop_xvfb "$XVFB_PID"; rm -rf "$root"' ERR
+  trap 'stop_wineserver "$root/template"; stop_wineserver "$root/prefix"
+        stop_xvfb "$XVFB_PID"; rm -rf "$root"' ERR
   use_wine_tmpdir "$root/tmp"
   start_xvfb "$root"
   boot_prefix "$root/template"
