@@ -92,13 +92,6 @@ void StopMessageLoop() {
     stop();
 }
 
-int RunStartupWindow(Window& startup) {
-  TopLevelWindow window(startup);
-  startup.Load();
-  RunMessageLoop();
-  return 0;
-}
-
 void EndProgram() {
   if (auto* end = bound_exit.load()) end(0);
   _exit(0);

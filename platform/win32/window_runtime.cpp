@@ -150,13 +150,6 @@ void StopMessageLoop() {
   if (thread != 0) PostThreadMessageA(thread, WM_NULL, 0, 0);
 }
 
-int RunStartupWindow(Window& startup) {
-  TopLevelWindow window(startup);
-  startup.Load();
-  RunMessageLoop();
-  return 0;
-}
-
 void EndProgram() {
   std::fflush(nullptr);
   ExitProcess(0);
