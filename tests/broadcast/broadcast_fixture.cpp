@@ -14,7 +14,14 @@
 
 namespace broadcast_testing {
 
-fs::path BuildFolder() { return fs::read_symlink("/proc/self/exe").parent_path(); }
+using testing_support::Watchdog;
+
+Command BuiltProgram(const std::string& name, std::vector<std::string> args) {
+  Command command;
+  command.program = testing_support::BuildFolder() / name;
+  command.args = std::move(args);
+  return command;
+}
 
 BroadcastTest::BroadcastTest() {
   std::string pattern = (fs::temp_directory_path() / "pellomar-broadcast-XXXXXX").string();
@@ -47,18 +54,18 @@ fs::path BroadcastTest::MakeWindowsFolder() const {
   return windows_folder();
 }
 
-std::unique_ptr<SpawnedProcess> BroadcastTest::StartWatcher(
+std::unique_ptr<BackgroundProcess> BroadcastTest::StartWatcher(
     const std::vector<std::string>& args) {
-  auto watcher = std::make_unique<SpawnedProcess>(BuildFolder() / "msgwatch", args);
+  auto watcher = std::make_unique<BackgroundProcess>(BuiltProgram("msgwatch", args));
   EXPECT_EQ(watcher->ReadLine(std::chrono::seconds(30)), "ready");
   return watcher;
 }
 
-std::vector<std::unique_ptr<SpawnedProcess>> BroadcastTest::StartWatchers(int count) {
-  std::vector<std::unique_ptr<SpawnedProcess>> watchers;
+std::vector<std::unique_ptr<BackgroundProcess>> BroadcastTest::StartWatchers(int count) {
+  std::vector<std::unique_ptr<BackgroundProcess>> watchers;
   // Started all at once, then waited for: start-up overlaps.
   for (int i = 0; i < count; ++i)
-    watchers.push_back(std::make_unique<SpawnedProcess>(BuildFolder() / "msgwatch"));
+    watchers.push_back(std::make_unique<BackgroundProcess>(BuiltProgram("msgwatch")));
   for (auto& watcher : watchers)
     EXPECT_EQ(watcher->ReadLine(std::chrono::seconds(30)), "ready");
   return watchers;

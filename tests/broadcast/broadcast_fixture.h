@@ -14,16 +14,19 @@
 #include <string>
 #include <vector>
 
-#include "spawned_process.h"
+#include "child_process.h"
 
 namespace broadcast_testing {
 
 namespace fs = std::filesystem;
+using testing_support::BackgroundProcess;
+using testing_support::Command;
 
 inline const std::string kWindowsLine = R"(WM_WININICHANGE wParam=0 lParam="windows")";
 
-// The folder of the built programs, beside the test program.
-fs::path BuildFolder();
+// A program built beside the test program, run with `args` in the test's
+// environment.
+Command BuiltProgram(const std::string& name, std::vector<std::string> args = {});
 
 // The test's own XDG_RUNTIME_DIR (and XDG_CONFIG_HOME, for the program's
 // profile), handed to every process it starts.
@@ -38,8 +41,8 @@ class BroadcastTest : public testing::Test {
   fs::path MakeWindowsFolder() const;
 
   // Starts msgwatch (with `args`) and waits until it can receive.
-  std::unique_ptr<SpawnedProcess> StartWatcher(const std::vector<std::string>& args = {});
-  std::vector<std::unique_ptr<SpawnedProcess>> StartWatchers(int count);
+  std::unique_ptr<BackgroundProcess> StartWatcher(const std::vector<std::string>& args = {});
+  std::vector<std::unique_ptr<BackgroundProcess>> StartWatchers(int count);
 
   // Endpoint names in the window folder, all or those of one process.
   std::vector<std::string> Endpoints() const;

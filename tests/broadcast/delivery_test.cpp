@@ -171,13 +171,13 @@ TEST_F(BroadcastTest, StopBeforeTheLoopEndsTheNextLoopAtOnce) {
   RecordingWindow own;
   platform::TopLevelWindow window(own);
   platform::StopMessageLoop();
-  Watchdog watchdog("RunMessageLoop after StopMessageLoop");
+  testing_support::Watchdog watchdog("RunMessageLoop after StopMessageLoop");
   platform::RunMessageLoop();
 }
 
 TEST_F(BroadcastTest, ProgramBroadcastsAndEndsWithoutLeavingItsWindowBehind) {
   auto watcher = StartWatcher();
-  SpawnedProcess program(BuildFolder() / "pellomar");
+  BackgroundProcess program(BuiltProgram("pellomar"));
   const auto output = program.StopAndCollect(0);  // no signal: it ends by itself
 
   EXPECT_THAT(output, IsEmpty());
@@ -190,7 +190,7 @@ TEST_F(BroadcastTest, ProgramBroadcastsAndEndsWithoutLeavingItsWindowBehind) {
 // Runs the broadcast_peer helper: a window that broadcasts on SIGUSR1.
 class PeerProcess {
  public:
-  PeerProcess() : process_(BuildFolder() / "broadcast_peer"), pid_(process_.pid()) {
+  PeerProcess() : process_(BuiltProgram("broadcast_peer")), pid_(process_.pid()) {
     EXPECT_EQ(process_.ReadLine(std::chrono::seconds(30)), "ready");
   }
   // The line of this peer's broadcast, as printed by whoever receives it.
@@ -212,7 +212,7 @@ class PeerProcess {
   }
 
  private:
-  SpawnedProcess process_;
+  BackgroundProcess process_;
   pid_t pid_;
   std::vector<std::string> seen_;
 };

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "watchdog.h"
+
 extern char** environ;
 
 namespace testing_support {
@@ -44,7 +46,9 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
   return pointers;
 }
 
-// Forks and executes; the child's stdout and stderr go to the given pipes.
+// Forks and executes; the child's stdout goes to `out_fd`, its stderr to
+// `err_fd` or, when that is -1, where the test's own goes. The child is
+// registered for the watchdog.
 pid_t Spawn(const Command& command, int out_fd, int err_fd) {
   std::vector<std::string> argv_texts{command.program.string()};
   argv_texts.insert(argv_texts.end(), command.args.begin(), command.args.end());
@@ -55,10 +59,10 @@ pid_t Spawn(const Command& command, int out_fd, int err_fd) {
   const pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
-    const int null_fd = open("/dev/null", O_RDONLY);
+    const int null_fd = open("/dev/null", O_RDONLY | O_CLOEXEC);
     dup2(null_fd, 0);
     dup2(out_fd, 1);
-    dup2(err_fd, 2);
+    if (err_fd >= 0) dup2(err_fd, 2);
     if (command.run_as) {
       if (setgroups(0, nullptr) != 0 || setgid(command.run_as->second) != 0 ||
           setuid(command.run_as->first) != 0)
@@ -67,6 +71,7 @@ pid_t Spawn(const Command& command, int out_fd, int err_fd) {
     execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
+  RegisterChild(pid);
   return pid;
 }
 
@@ -74,10 +79,12 @@ void MakePipe(int fds[2]) {
   if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
 }
 
-void Drain(int fd, std::string& into) {
+// Appends what one read gives; false at end of output.
+bool Drain(int fd, std::string& into) {
   char chunk[4096];
   const ssize_t n = read(fd, chunk, sizeof chunk);
   if (n > 0) into.append(chunk, static_cast<std::size_t>(n));
+  return n > 0 || (n < 0 && errno == EINTR);
 }
 
 void FillOutcome(int status, Outcome& outcome) {
@@ -115,15 +122,14 @@ Outcome Run(const Command& command, std::chrono::seconds watchdog) {
     for (int i = 0; i < 2; ++i) {
       if (fds[i].revents == 0) continue;
       std::string& into = i == 0 ? outcome.out : outcome.err;
-      const std::size_t before = into.size();
-      Drain(fds[i].fd, into);
-      if (into.size() == before) (i == 0 ? out_open : err_open) = false;
+      if (!Drain(fds[i].fd, into)) (i == 0 ? out_open : err_open) = false;
     }
   }
   close(out[0]);
   close(err[0]);
   int status = 0;
   waitpid(pid, &status, 0);
+  ForgetChild(pid);
   FillOutcome(status, outcome);
   return outcome;
 }
@@ -131,9 +137,7 @@ Outcome Run(const Command& command, std::chrono::seconds watchdog) {
 BackgroundProcess::BackgroundProcess(const Command& command) {
   int out[2];
   MakePipe(out);
-  const int null_fd = open("/dev/null", O_WRONLY | O_CLOEXEC);
-  pid_ = Spawn(command, out[1], null_fd);
-  close(null_fd);
+  pid_ = Spawn(command, out[1], -1);
   close(out[1]);
   out_fd_ = out[0];
 }
@@ -142,42 +146,69 @@ BackgroundProcess::~BackgroundProcess() {
   if (pid_ > 0) {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
+    ForgetChild(pid_);
   }
   if (out_fd_ >= 0) close(out_fd_);
+}
+
+bool BackgroundProcess::Fill(int timeout_ms) {
+  if (eof_) return false;
+  pollfd fd{out_fd_, POLLIN, 0};
+  const int ready = poll(&fd, 1, timeout_ms);
+  if (ready < 0 && errno != EINTR) throw std::runtime_error("poll failed");
+  if (ready <= 0) return true;
+  if (!Drain(out_fd_, pending_)) eof_ = true;
+  return !eof_;
+}
+
+std::optional<std::string> BackgroundProcess::TakeLine() {
+  const auto newline = pending_.find('\n');
+  if (newline == std::string::npos) return std::nullopt;
+  std::string line = pending_.substr(0, newline);
+  pending_.erase(0, newline + 1);
+  return line;
 }
 
 std::optional<std::string> BackgroundProcess::ReadLine(
     std::chrono::milliseconds timeout) {
   const auto deadline = Clock::now() + timeout;
   for (;;) {
-    const auto newline = pending_.find('\n');
-    if (newline != std::string::npos) {
-      std::string line = pending_.substr(0, newline);
-      pending_.erase(0, newline + 1);
-      return line;
-    }
-    if (eof_) return std::nullopt;
+    if (auto line = TakeLine()) return line;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - Clock::now());
-    if (left.count() <= 0) return std::nullopt;
-    pollfd fd{out_fd_, POLLIN, 0};
-    if (poll(&fd, 1, static_cast<int>(left.count())) <= 0) continue;
-    const std::size_t before = pending_.size();
-    Drain(out_fd_, pending_);
-    if (pending_.size() == before) eof_ = true;
+    if (left.count() <= 0 || !Fill(static_cast<int>(left.count())))
+      return TakeLine();
   }
 }
 
-std::vector<std::string> BackgroundProcess::StopAndCollect(int signal) {
+std::vector<std::string> BackgroundProcess::LinesSoFar() {
+  // A pipe holds what was written before; draining it needs no waiting.
+  std::size_t before;
+  do {
+    before = pending_.size();
+    Fill(0);
+  } while (pending_.size() != before);
   std::vector<std::string> lines;
-  if (pid_ > 0) kill(pid_, signal);
-  while (auto line = ReadLine(std::chrono::seconds(30))) lines.push_back(*line);
+  while (auto line = TakeLine()) lines.push_back(*line);
+  return lines;
+}
+
+std::vector<std::string> BackgroundProcess::StopAndCollect(int signal) {
+  if (pid_ > 0 && signal != 0) kill(pid_, signal);
+  // A process that ignores the signal is killed after a generous while.
+  const auto deadline = Clock::now() + std::chrono::seconds(30);
+  while (Fill(100)) {
+    if (pid_ > 0 && Clock::now() > deadline) kill(pid_, SIGKILL);
+  }
+  std::vector<std::string> lines;
+  while (auto line = TakeLine()) lines.push_back(*line);
+  if (!pending_.empty()) lines.push_back(pending_);  // an unfinished last line
+  pending_.clear();
   if (pid_ > 0) {
-    waitpid(pid_, nullptr, 0);
+    waitpid(pid_, &wait_status_, 0);
+    ForgetChild(pid_);
     pid_ = -1;
   }
-  if (!pending_.empty()) lines.push_back(pending_);  // a last unfinished line
-  pending_.clear();
   return lines;
 }
 

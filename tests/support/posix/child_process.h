@@ -36,7 +36,8 @@ struct Outcome {
 Outcome Run(const Command& command,
             std::chrono::seconds watchdog = std::chrono::seconds(60));
 
-// A process that runs beside the test, its standard output read line by line.
+// A process that runs beside the test, its standard output read line by
+// line; standard input is /dev/null, standard error the test's own.
 class BackgroundProcess {
  public:
   explicit BackgroundProcess(const Command& command);
@@ -48,16 +49,29 @@ class BackgroundProcess {
   // `timeout` passes first.
   std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
 
-  // Sends `signal` and reads the rest of the output; returns its lines.
+  // The whole lines written so far, without waiting for more.
+  std::vector<std::string> LinesSoFar();
+
+  // Sends `signal` (0 sends none), reads the output to its end and reaps
+  // the process; one that ignores the signal is killed after a generous
+  // while. Returns the lines not read before.
   std::vector<std::string> StopAndCollect(int signal);
 
   pid_t pid() const { return pid_; }
 
+  // Wait status of the reaped process (after StopAndCollect).
+  int wait_status() const { return wait_status_; }
+
  private:
+  // Reads what there is within `timeout_ms`; false at end of output.
+  bool Fill(int timeout_ms);
+  std::optional<std::string> TakeLine();
+
   pid_t pid_ = -1;
   int out_fd_ = -1;
   std::string pending_;
   bool eof_ = false;
+  int wait_status_ = -1;
 };
 
 }  // namespace testing_support

@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-namespace broadcast_testing {
+namespace testing_support {
 
 class Watchdog {
  public:
@@ -32,4 +32,4 @@ class Watchdog {
 void RegisterChild(pid_t pid);
 void ForgetChild(pid_t pid);
 
-}  // namespace broadcast_testing
+}  // namespace testing_support

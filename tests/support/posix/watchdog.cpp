@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <set>
 
-namespace broadcast_testing {
+namespace testing_support {
 namespace {
 
 std::mutex children_mutex;
@@ -46,4 +46,4 @@ Watchdog::~Watchdog() {
   thread_.join();
 }
 
-}  // namespace broadcast_testing
+}  // namespace testing_support
