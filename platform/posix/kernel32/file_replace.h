@@ -11,6 +11,8 @@
 
 namespace pellomar::profile_store {
 
+using pellomar::posix::UniqueFd;
+
 // An exclusive flock held on the lock file beside the profile until
 // destruction. Never on the profile itself: that is renamed over.
 class ProfileLock {

@@ -13,6 +13,8 @@
 
 namespace pellomar::profile_store {
 
+using pellomar::posix::UniqueFd;
+
 Expected<ProfileBytes> ReadProfile(const std::string& path) {
   // O_NONBLOCK: a FIFO in place of the profile must not hang the caller.
   UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));

@@ -8,6 +8,8 @@
 
 namespace user32 {
 
+using pellomar::posix::UniqueFd;
+
 // A socket listening at `path`; invalid (errno set) when it cannot be made,
 // ENAMETOOLONG when the path does not fit a socket address.
 UniqueFd ListenAt(const std::string& path);

@@ -21,6 +21,8 @@
 
 namespace user32 {
 
+using pellomar::posix::UniqueFd;
+
 class MessagePump {
  public:
   explicit MessagePump(ProcessWindows& windows) : windows_(windows) {}

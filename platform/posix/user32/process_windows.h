@@ -24,6 +24,7 @@ using platform::abi::Lparam;
 using platform::abi::Lresult;
 using platform::abi::Uint;
 using platform::abi::Wparam;
+using pellomar::posix::UniqueFd;
 using WindowProcedure = platform::abi::PellomarWindowProcedure;
 
 class ProcessWindows {

@@ -14,6 +14,8 @@
 #include "unique_fd.h"
 
 namespace user32 {
+
+using pellomar::posix::UniqueFd;
 namespace {
 
 // Creates `path` 0700 if missing, then accepts it only as a directory (not a
