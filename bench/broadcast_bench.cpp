@@ -1,10 +1,10 @@
 // SendMessageA(HWND_BROADCAST, WM_WININICHANGE, 0, "windows") through the
 // user32 stand-in to 1, 16 and 64 receivers: msgwatch processes, started
 // before the timing and kept for the whole run, in a runtime folder of
-// their own. per_receiver is the time of one broadcast divided by the
-// receivers it reached; the median over the repetitions is the figure.
-// BM_RoundTripFloor is what one such delivery costs at the least on this
-// machine, for comparison.
+// their own (made inside $XDG_RUNTIME_DIR, else /tmp). per_receiver is the
+// time of one broadcast divided by the receivers it reached; the median over
+// the repetitions is the figure. BM_RoundTripFloor is what one such delivery
+// costs at the least on this machine, for comparison.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -39,8 +39,11 @@ const auto kBroadcast = reinterpret_cast<abi::Hwnd>(std::uintptr_t{0xFFFF});
 class Receivers {
  public:
   Receivers() {
-    // Short, for socket addresses; empty, so that only our receivers listen.
-    std::string path = "/tmp/pellomar-bench.XXXXXX";
+    // Inside the runtime folder given, or /tmp; short, for socket addresses;
+    // new, so that only our receivers listen there.
+    const char* given = std::getenv("XDG_RUNTIME_DIR");
+    std::string path = std::string(given != nullptr && given[0] == '/' ? given : "/tmp") +
+                       "/bcast.XXXXXX";
     if (mkdtemp(path.data()) == nullptr) throw std::runtime_error("mkdtemp");
     runtime_ = path;
     setenv("XDG_RUNTIME_DIR", path.c_str(), 1);

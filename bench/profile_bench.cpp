@@ -2,8 +2,9 @@
 // and 10 MB, in bytes of profile per second: WriteProfileStringA of the
 // device entry (read, edit, write, fsync, rename, fsync the folder) and
 // GetProfileStringA listing a section's keys (read, check, scan), both
-// through the shared library as the program calls them, and the in-memory
-// parts alone. The section used is the last one, so that the whole profile
+// through the shared library as the program calls them; the floor's
+// minimal replace of the same value; the in-memory parts alone; and the
+// program's conversion of a text to the ANSI code page. The section used is the last one, so that the whole profile
 // is scanned.
 //
 // The profiles live in a folder made under $PELLOMAR_BENCH_DIR (default
@@ -17,6 +18,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "ansi_code_page.h"
+#include "floor_replace.h"
 #include "profile_edit.h"
 #include "profile_query.h"
 #include "profile_validation.h"
@@ -83,8 +86,10 @@ class ProfileFolder {
   }
   ~ProfileFolder() { std::filesystem::remove_all(path_); }
 
+  std::string ProfilePath() const { return path_ / "win.ini"; }
+
   void Put(const std::string& text) const {
-    std::ofstream(path_ / "win.ini", std::ios::binary | std::ios::trunc) << text;
+    std::ofstream(ProfilePath(), std::ios::binary | std::ios::trunc) << text;
   }
 
  private:
@@ -111,6 +116,20 @@ void BM_WriteProfileStringA(benchmark::State& state) {
   for (auto _ : state) {
     if (Library().write("windows", "Device", values[turn ^= 1]) == 0)
       state.SkipWithError("WriteProfileStringA failed");
+  }
+  SetBytes(state, profile.size());
+}
+
+// The same change by the floor's minimal durable replace, for comparison.
+void BM_FloorReplace(benchmark::State& state) {
+  const std::string profile = MakeProfile(static_cast<std::size_t>(state.range(0)));
+  Folder().Put(profile);
+  const std::string path = Folder().ProfilePath();
+  const char* const values[] = {"Pellomar,winspool,Ne01:", "Other,winspool,LPT1:"};
+  std::size_t turn = 0;
+  for (auto _ : state) {
+    if (floor_replace(path.c_str(), values[turn ^= 1]) != 0)
+      state.SkipWithError("floor_replace failed");
   }
   SetBytes(state, profile.size());
 }
@@ -157,14 +176,22 @@ void BM_KeyList_InMemory(benchmark::State& state) {
   SetBytes(state, profile.size());
 }
 
+// One text to the ANSI code page, as the program hands each argument to a
+// system function (it converts five per run).
+void BM_ToAnsi(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(platform::ToAnsi(u"Pellomar,winspool,Ne01:"));
+}
+
 void ProfileSizes(benchmark::internal::Benchmark* benchmark) {
   benchmark->Arg(1 << 10)->Arg(100 << 10)->Arg(10 << 20);
 }
 
 BENCHMARK(BM_WriteProfileStringA)->Apply(ProfileSizes)->UseRealTime();
+BENCHMARK(BM_FloorReplace)->Apply(ProfileSizes)->UseRealTime();
 BENCHMARK(BM_GetProfileStringA_KeyList)->Apply(ProfileSizes)->UseRealTime();
 BENCHMARK(BM_EditSetValue_InMemory)->Apply(ProfileSizes);
 BENCHMARK(BM_KeyList_InMemory)->Apply(ProfileSizes);
+BENCHMARK(BM_ToAnsi);
 
 }  // namespace
 
