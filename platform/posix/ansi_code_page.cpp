@@ -11,6 +11,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 namespace platform {
 namespace {
@@ -85,9 +86,20 @@ std::size_t SkipUtf16CodePoint(std::string_view rest) {
 
 std::size_t SkipOneByte(std::string_view) { return 1; }
 
+// Every code set glibc accepts for a locale agrees with ASCII on 0 to 0x7F,
+// so ASCII text needs neither the locale nor iconv. That is every text of
+// the program's start-up: it then loads no conversion module at all.
+template <typename Char>
+bool IsAscii(std::basic_string_view<Char> text) {
+  for (const Char c : text)
+    if (static_cast<std::make_unsigned_t<Char>>(c) >= 0x80) return false;
+  return true;
+}
+
 }  // namespace
 
 std::string ToAnsi(std::u16string_view text) {
+  if (IsAscii(text)) return std::string(text.begin(), text.end());
   // Little-endian bytes of the 16-bit characters, whatever the host order.
   std::string utf16le;
   utf16le.reserve(text.size() * 2);
@@ -100,6 +112,7 @@ std::string ToAnsi(std::u16string_view text) {
 }
 
 std::u16string FromAnsi(std::string_view bytes) {
+  if (IsAscii(bytes)) return std::u16string(bytes.begin(), bytes.end());
   Converter converter("UTF-16LE", AnsiCodeSet());
   const std::string utf16le =
       converter.Run(bytes, std::string_view("?\0", 2), SkipOneByte);
