@@ -1,9 +1,11 @@
 // Several processes writing at once lose no update, and readers beside them
 // always see a whole profile.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
@@ -84,6 +86,47 @@ TEST(Concurrency, ParallelWritersLoseNoUpdate) {
   EXPECT_EQ(count, list_size);
   EXPECT_EQ(ProfileSandbox::Entries(sandbox.config_folder()),
             (std::set<std::string>{"win.ini", "win.ini.lock"}));
+}
+
+// Writers that reach one file through a symlink and directly share one lock:
+// none of their updates is lost.
+TEST(Concurrency, WritersThroughASymlinkAndDirectlyLoseNoUpdate) {
+  ProfileSandbox linked;
+  const std::string real_folder = linked.root() + "/dotfiles";
+  ASSERT_EQ(mkdir(real_folder.c_str(), 0700), 0);
+  PutFile(real_folder + "/win.ini", "[keep]\nuntouched=yes\n");
+  ASSERT_EQ(mkdir(linked.config_folder().c_str(), 0700), 0);
+  ASSERT_EQ(symlink((real_folder + "/win.ini").c_str(),
+                    linked.profile_path().c_str()),
+            0);
+
+  std::vector<pid_t> children;
+  for (int writer = 0; writer < kWriters; ++writer) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      // Half the writers name the dotfiles folder itself.
+      if (writer % 2 == 1) setenv("XDG_CONFIG_HOME", real_folder.c_str(), 1);
+      _exit(WriterMain(writer));
+    }
+    children.push_back(child);
+  }
+  for (const pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "writer failed with status " << status;
+  }
+
+  const std::string profile = FileBytes(real_folder + "/win.ini").value_or("");
+  for (int writer = 0; writer < kWriters; ++writer) {
+    const std::string line =
+        KeyOf(writer) + "=" + ValueOf(writer, kWritesEach - 1) + "\n";
+    EXPECT_NE(profile.find(line), std::string::npos) << line;
+  }
+  struct stat status {};
+  ASSERT_EQ(lstat(linked.profile_path().c_str(), &status), 0);
+  EXPECT_TRUE(S_ISLNK(status.st_mode)) << "the link must stay a link";
 }
 
 }  // namespace

@@ -87,7 +87,9 @@ TEST_F(WriteAttributes, ReplacesSymlinkTargetInItsOwnFolder) {
   EXPECT_TRUE(S_ISLNK(StatusOf(sandbox_.profile_path()).st_mode));
   EXPECT_EQ(FileBytes(dotfiles + "/win.ini"), "[a]\nx=2\n");
   EXPECT_EQ(StatusOf(dotfiles + "/win.ini").st_mode & 07777, 0604u);
-  EXPECT_EQ(ProfileSandbox::Entries(dotfiles), std::set<std::string>{"win.ini"});
+  // No temporary left; the lock lives beside the file written.
+  EXPECT_EQ(ProfileSandbox::Entries(dotfiles),
+            (std::set<std::string>{"win.ini", "win.ini.lock"}));
   char value[16];
   EXPECT_EQ(GetProfileString("a", "x", "", value, sizeof value), 1u);
   EXPECT_STREQ(value, "2");

@@ -63,8 +63,10 @@
 // - Disk full, quota or file-size limit: ERROR_DISK_FULL; other write errors:
 //   ERROR_WRITE_FAULT. A write that fails changes nothing and leaves no
 //   temporary behind; only the lock file may stay, if it got that far.
-// - Concurrency: an exclusive flock on win.ini.lock beside the profile (the
-//   lock file is created 0644 less umask and never removed). Under the lock
+// - Concurrency: an exclusive flock on a lock file beside the file written
+//   (win.ini.lock, or <target>.lock beside a symlink's target, so that
+//   writers through the link and through the target share it; created 0644
+//   less umask and never removed). Under the lock
 //   the current file is read, the new one is written to a temporary
 //   .<name>.XXXXXX in the target's folder, given the old mode (and owner),
 //   fsynced and renamed over the target, then the folder is fsynced.

@@ -51,24 +51,20 @@ std::optional<std::string_view> KeyArgument(const char* key) {
   return name;
 }
 
-// One write under the lock: read, edit, replace.
-Win32Error WriteLocked(const std::string& profile_path,
+// One write under the lock of `target`, the file the profile path leads to:
+// read, edit, replace.
+Win32Error WriteLocked(const std::string& target, bool through_symlink,
                        std::string_view section, const char* key,
                        const char* value) {
-  bool through_symlink = false;
-  const Expected<std::string> target =
-      ResolveTarget(profile_path, through_symlink);
-  if (!target.ok()) return target.error();
-
-  Expected<ProfileBytes> old = ReadProfile(*target);
+  Expected<ProfileBytes> old = ReadProfile(target);
   const bool exists = old.ok();
   if (!exists &&
       (old.error() != Win32Error::kFileNotFound || through_symlink))
     return old.error();
-  if (exists && faccessat(AT_FDCWD, target->c_str(), W_OK, AT_EACCESS) != 0)
+  if (exists && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
     return Win32ErrorFromErrno(errno, Win32Error::kAccessDenied);
 
-  RemoveStaleTemporaries(*target);
+  RemoveStaleTemporaries(target);
 
   const std::string_view text = exists ? old->text() : std::string_view();
   Expected<ProfileEdit> edit =
@@ -78,7 +74,7 @@ Win32Error WriteLocked(const std::string& profile_path,
   if (!edit.ok()) return edit.error();
   if (!edit->changed()) return Win32Error::kSuccess;
   if (edit->size() > kMaxProfileBytes) return Win32Error::kFileTooLarge;
-  return ReplaceFile(*target, *edit, exists ? &old->status() : nullptr);
+  return ReplaceFile(target, *edit, exists ? &old->status() : nullptr);
 }
 
 Win32Error Write(const char* section_argument, const char* key,
@@ -106,10 +102,24 @@ Win32Error Write(const char* section_argument, const char* key,
     return created;
   }
 
-  const Expected<ProfileLock> lock =
-      ProfileLock::Acquire(profile_path + kLockSuffix);
-  if (!lock.ok()) return lock.error();
-  return WriteLocked(profile_path, *section, key, value);
+  // Writers that reach one file by different paths (through a symlink and
+  // directly) must share one lock, so it lives beside the file written. A
+  // link changed while a writer waited for the lock sends it round again.
+  for (;;) {
+    bool through_symlink = false;
+    const Expected<std::string> target =
+        ResolveTarget(profile_path, through_symlink);
+    if (!target.ok()) return target.error();
+    const Expected<ProfileLock> lock =
+        ProfileLock::Acquire(*target + kLockSuffix);
+    if (!lock.ok()) return lock.error();
+    bool still_through_symlink = false;
+    const Expected<std::string> locked =
+        ResolveTarget(profile_path, still_through_symlink);
+    if (!locked.ok()) return locked.error();
+    if (*locked == *target)
+      return WriteLocked(*target, through_symlink, *section, key, value);
+  }
 }
 
 struct ReadAnswer {
