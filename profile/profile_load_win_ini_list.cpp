@@ -41,11 +41,11 @@ std::int32_t Form1::ProfileLoadWinIniList(platform::ListControl& lst,
     if (static_cast<std::size_t>(n) < buffer.size())
       buffer.resize(static_cast<std::size_t>(n));
     while (!buffer.empty()) {
-      // Text with no NUL left is no key name: a name cut by the end of the
-      // buffer, or spaces the byte count reached past the names.
-      if (buffer.find(u'\0') == std::u16string::npos) break;
       const std::u16string item = TakeFirstNulItem(buffer);
-      // An empty name is the NUL that closes the list.
+      // The empty item ends the list: it is either the NUL that closes the
+      // list (an empty key name cannot be told from it), or what is left
+      // with no NUL at all, a name cut by the end of the buffer or spaces
+      // that the byte count reached past multi-byte names. Neither is a key.
       if (item.empty()) break;
       lst.AddItem(item);
     }
