@@ -5,9 +5,8 @@
 namespace pellomar::profile_store {
 
 Win32Error Win32ErrorFromErrno(int error, Win32Error otherwise) {
+  // A failure whose errno says nothing (0) is still a failure.
   switch (error) {
-    case 0:
-      return Win32Error::kSuccess;
     case ENOENT:
       return Win32Error::kFileNotFound;
     case ENOTDIR:
