@@ -30,5 +30,7 @@ if printf '%s\n' "${missing[@]}" | grep -q ':i386$' &&
   "${as_root[@]}" dpkg --add-architecture i386
 fi
 "${as_root[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq \
-  --no-install-recommends "${missing[@]}" >/dev/null
+# With recommended packages: Wine needs the i386 libraries it recommends to
+# run headless programs as it does on a desktop.
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+  "${missing[@]}" >/dev/null
