@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -41,15 +42,17 @@ int WriterMain(int writer) {
   return 0;
 }
 
-TEST(Concurrency, ParallelWritersLoseNoUpdate) {
-  ProfileSandbox sandbox;
-  sandbox.PutProfile("; shared by everyone\r\n[keep]\r\nuntouched=yes\r\n");
-
+// Runs every writer in a process of its own, all at once, each after
+// `prepare` has set up its process, and checks that each one succeeded.
+void RunWritersAtOnce(const std::function<void(int writer)>& prepare) {
   std::vector<pid_t> children;
   for (int writer = 0; writer < kWriters; ++writer) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
-    if (child == 0) _exit(WriterMain(writer));
+    if (child == 0) {
+      prepare(writer);
+      _exit(WriterMain(writer));
+    }
     children.push_back(child);
   }
   for (const pid_t child : children) {
@@ -58,6 +61,13 @@ TEST(Concurrency, ParallelWritersLoseNoUpdate) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
         << "writer failed with status " << status;
   }
+}
+
+TEST(Concurrency, ParallelWritersLoseNoUpdate) {
+  ProfileSandbox sandbox;
+  sandbox.PutProfile("; shared by everyone\r\n[keep]\r\nuntouched=yes\r\n");
+
+  RunWritersAtOnce([](int) {});
 
   std::string expected =
       "; shared by everyone\r\n[keep]\r\nuntouched=yes\r\n[race]\r\n";
@@ -100,23 +110,10 @@ TEST(Concurrency, WritersThroughASymlinkAndDirectlyLoseNoUpdate) {
                     linked.profile_path().c_str()),
             0);
 
-  std::vector<pid_t> children;
-  for (int writer = 0; writer < kWriters; ++writer) {
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      // Half the writers name the dotfiles folder itself.
-      if (writer % 2 == 1) setenv("XDG_CONFIG_HOME", real_folder.c_str(), 1);
-      _exit(WriterMain(writer));
-    }
-    children.push_back(child);
-  }
-  for (const pid_t child : children) {
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << "writer failed with status " << status;
-  }
+  RunWritersAtOnce([&](int writer) {
+    // Half the writers name the dotfiles folder itself.
+    if (writer % 2 == 1) setenv("XDG_CONFIG_HOME", real_folder.c_str(), 1);
+  });
 
   const std::string profile = FileBytes(real_folder + "/win.ini").value_or("");
   for (int writer = 0; writer < kWriters; ++writer) {
