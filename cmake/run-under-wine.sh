@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a program of the Windows build under Wine, with no screen: the cross
-# build's CMAKE_CROSSCOMPILING_EMULATOR. Usage: run-under-wine.sh PROGRAM [ARG...]
+# build's CMAKE_CROSSCOMPILING_EMULATOR.
+# Usage: run-under-wine.sh win32|win64 PROGRAM [ARG...]
 #
 # In a test run it uses the run's session (wine-session.sh), found in the
 # folder `wine-session` beside the program or in $PELLOMAR_WINE_SESSION.
@@ -11,15 +12,16 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=wine-common.sh
 source "$here/wine-common.sh"
 
-if [[ $# -lt 1 ]]; then
-  echo "usage: $0 PROGRAM [ARG...]" >&2
+if [[ $# -lt 2 ]]; then
+  echo "usage: $0 win32|win64 PROGRAM [ARG...]" >&2
   exit 2
 fi
-program=$1
-shift
+arch=$1
+program=$2
+shift 2
 session=${PELLOMAR_WINE_SESSION:-$(cd "$(dirname "$program")" && pwd)/wine-session}
 
-wine_quiet_environment
+wine_quiet_environment "$arch"
 work=$(mktemp -d "${TMPDIR:-/tmp}/pellomar-wine-run.XXXXXX")
 own_prefix=
 XVFB_PID=
@@ -57,12 +59,12 @@ else
   start_xvfb "$work"
   export WINEPREFIX=$own_prefix
   mkdir -p "$WINEPREFIX"
-  if ! wineboot -i </dev/null >"$work/boot.log" 2>&1; then
+  if ! "$WINE" wineboot -i </dev/null >"$work/boot.log" 2>&1; then
     cat "$work/boot.log" >&2
     exit 1
   fi
 fi
 
 status=0
-wine "$program" "$@" </dev/null >"$work/stdout" 2>"$work/stderr" || status=$?
+"$WINE" "$program" "$@" </dev/null >"$work/stdout" 2>"$work/stderr" || status=$?
 exit "$status"

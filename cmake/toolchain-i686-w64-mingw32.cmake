@@ -1,16 +1,4 @@
-# Cross build of the 32-bit Windows program with MinGW-w64 on Linux. The
-# posix thread model compilers give the C++ standard library its threads
-# (std::mutex), which GoogleTest needs.
-set(CMAKE_SYSTEM_NAME Windows)
+# 32-bit Windows: the product, Pellomar.exe.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(PELLOMAR_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${PELLOMAR_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${PELLOMAR_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${PELLOMAR_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${PELLOMAR_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-toolchain.cmake)

@@ -5,11 +5,22 @@
 # programs share, a pristine booted copy of it to make fresh prefixes from, and
 # the display of an Xvfb started for the run.
 
+# The 64-bit server serves the programs of both loaders.
+export WINESERVER=/usr/lib/wine/wineserver64
+
 # Quiet Wine with a fixed language: the ANSI code page and the messages of
-# Wine's own tools then do not depend on who runs the tests.
+# Wine's own tools then do not depend on who runs the tests. $1 is the
+# Windows the programs are built for, win32 or win64; it picks the loader
+# ($WINE) and the kind of prefix. Debian's `wine` wrapper always takes the
+# 32-bit loader, so the loaders are named directly.
 wine_quiet_environment() {
+  case ${1:-} in
+    win32) WINE=/usr/lib/wine/wine ;;
+    win64) WINE=/usr/lib/wine/wine64 ;;
+    *) echo "wine_quiet_environment: win32 or win64, not '${1:-}'" >&2; return 2 ;;
+  esac
+  export WINEARCH=$1 WINE WINELOADER=$WINE
   export WINEDEBUG=-all
-  export WINEARCH=win32
   export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
   export LC_ALL=C.UTF-8
   unset LANG LANGUAGE
@@ -59,12 +70,12 @@ stop_xvfb() {
 boot_prefix() {
   local prefix=$1 log=$1.boot.log
   mkdir -p "$prefix"
-  if ! WINEPREFIX=$prefix wineboot -i </dev/null >"$log" 2>&1; then
+  if ! WINEPREFIX=$prefix "$WINE" wineboot -i </dev/null >"$log" 2>&1; then
     echo "wineboot failed for $prefix:" >&2
     cat "$log" >&2
     return 1
   fi
-  WINEPREFIX=$prefix wineserver -w
+  WINEPREFIX=$prefix "$WINESERVER" -w
 }
 
 # A fresh prefix at $2 made from the booted, idle prefix $1. The system's
@@ -90,12 +101,12 @@ copy_prefix() {
 # Starts a wineserver for prefix $1 that stays up until it is killed, so that
 # the programs run in it never start one that outlives them.
 start_wineserver() {
-  WINEPREFIX=$1 wineserver -p </dev/null >/dev/null 2>&1
+  WINEPREFIX=$1 "$WINESERVER" -p </dev/null >/dev/null 2>&1
 }
 
 # Ends the wineserver of prefix $1 and every program still running in it.
 stop_wineserver() {
-  WINEPREFIX=$1 wineserver -k >/dev/null 2>&1 || true
+  WINEPREFIX=$1 "$WINESERVER" -k >/dev/null 2>&1 || true
 }
 
 # Whether the session in folder $1 is up: its env file exists, its prefix is

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The Wine session of one test run: `start FOLDER` boots a prefix of the run's
+# The Wine session of one test run: `start FOLDER ARCH` (win32 or win64) boots a prefix of the run's
 # own in a temporary folder, starts one Xvfb for every test, and writes
 # FOLDER/env for the tests to use; `stop FOLDER` ends and removes all of it.
 #
@@ -11,7 +11,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/wine-common.sh"
 
 usage() {
-  echo "usage: $0 start|stop FOLDER" >&2
+  echo "usage: $0 start FOLDER win32|win64 | stop FOLDER" >&2
   exit 2
 }
 
@@ -35,7 +35,7 @@ start() {
   local folder=$1
   mkdir -p "$folder"
   stop "$folder"  # whatever an interrupted run left behind
-  wine_quiet_environment
+  wine_quiet_environment "$2"
   local root
   root=$(mktemp -d "${TMPDIR:-/tmp}/pellomar-wine.XXXXXX")
   # An error from here on leaves nothing running.
@@ -60,9 +60,8 @@ start() {
   echo "Wine session: prefix $root/prefix, display $DISPLAY"
 }
 
-[[ $# -eq 2 ]] || usage
-case $1 in
-  start) start "$2" ;;
-  stop) stop "$2" ;;
+case $1:$# in
+  start:3) start "$2" "$3" ;;
+  stop:2) stop "$2" ;;
   *) usage ;;
 esac

@@ -2,9 +2,15 @@
 # a Wine prefix of the run's own and one Xvfb; after the last, nothing left.
 # run-under-wine.sh (the emulator) runs every program in it.
 set(PELLOMAR_WINE_SESSION ${CMAKE_BINARY_DIR}/wine-session)
+# The Windows the build is for: a 32-bit or a 64-bit prefix and loader.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(PELLOMAR_WINE_ARCH win64)
+else()
+  set(PELLOMAR_WINE_ARCH win32)
+endif()
 
 add_test(NAME wine_session_start
-  COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-session.sh start ${PELLOMAR_WINE_SESSION})
+  COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-session.sh start ${PELLOMAR_WINE_SESSION} ${PELLOMAR_WINE_ARCH})
 set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine_session)
 add_test(NAME wine_session_stop
   COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-session.sh stop ${PELLOMAR_WINE_SESSION})

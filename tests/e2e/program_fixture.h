@@ -70,8 +70,8 @@ class ProgramTest : public testing::Test {
   // Runs pellomar and checks what holds for every run: it prints nothing
   // and ends of its own accord.
   Outcome RunPellomar(std::vector<std::string> args = {}) {
-    Outcome outcome = testing_support::Run(ProgramCommand(
-        testing_support::BuildFolder() / "pellomar", std::move(args)));
+    Outcome outcome = testing_support::Run(
+        ProgramCommand(programs_ / "pellomar", std::move(args)));
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(outcome.err, "");
     EXPECT_EQ(outcome.signal, 0);
@@ -82,11 +82,13 @@ class ProgramTest : public testing::Test {
   // Starts msgwatch and waits until it can receive.
   std::unique_ptr<BackgroundProcess> StartWatcher() {
     auto watcher = std::make_unique<BackgroundProcess>(
-        ProgramCommand(testing_support::BuildFolder() / "msgwatch"));
+        ProgramCommand(programs_ / "msgwatch"));
     EXPECT_EQ(watcher->ReadLine(std::chrono::seconds(30)), "ready");
     return watcher;
   }
 
+  // Where the programs run from, with the stand-in libraries beside them.
+  fs::path programs_ = testing_support::BuildFolder();
   fs::path root_;
   fs::path config_;
   fs::path runtime_;

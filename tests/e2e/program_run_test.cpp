@@ -133,12 +133,22 @@ TEST_F(ProgramTest, ArgumentsChangeNothing) {
 class FailedWrite : public ProgramTest {
  protected:
   // root passes over permission bits: the program then runs as nobody.
+  // nobody may not reach the build folder (a checkout in root's home is
+  // 0700), so the programs and their libraries run from copies in the
+  // test's own folder, which nobody can enter.
   void DropRootIfNeeded() {
     if (geteuid() != 0) return;
     constexpr uid_t kNobody = 65534;
     constexpr gid_t kNogroup = 65534;
     run_as_ = {kNobody, kNogroup};
     fs::permissions(root_, fs::perms::owner_all | fs::perms::others_exec);
+    const fs::path copies = root_ / "programs";
+    fs::create_directory(copies);
+    for (const char* file : {"pellomar", "msgwatch", "libkernel32.so", "libuser32.so"})
+      fs::copy_file(programs_ / file, copies / file);
+    fs::permissions(copies, fs::perms::owner_all | fs::perms::others_read |
+                                fs::perms::others_exec);
+    programs_ = copies;
     if (chown(runtime_.c_str(), kNobody, kNogroup) != 0)
       FAIL() << "cannot hand the runtime folder to nobody";
   }

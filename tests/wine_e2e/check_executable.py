@@ -4,7 +4,8 @@ would use: file, objdump (the import table), wrestool and icotool.
 
 Usage: check_executable.py CHECK [NAME=VALUE ...]
 
-  kind      pellomar=EXE msgwatch=EXE       a 32-bit GUI program and a console one
+  kind      pellomar=EXE msgwatch=EXE machine=i386|x86-64
+                                            a GUI program and a console one
   imports   pellomar=EXE objdump=OBJDUMP    bound by name, linked statically
   version   pellomar=EXE                    the version record
   icon      pellomar=EXE icon=ICO           the icon's three images, as drawn
@@ -43,14 +44,19 @@ def output_of(*command, binary=False):
 
 # --- kind -------------------------------------------------------------------
 
-def check_kind(pellomar, msgwatch):
+# What file(1) calls each machine's executables: (format, machine).
+MACHINES = {"i386": ("PE32", "Intel 80386"), "x86-64": ("PE32+", "x86-64")}
+
+
+def check_kind(pellomar, msgwatch, machine):
+    expect(machine in MACHINES, f"unknown machine {machine!r}")
+    form, name = MACHINES[machine]
     file = tool("file", "file")
-    described = output_of(file, "-b", pellomar)
-    expect(described.startswith("PE32 executable (GUI) Intel 80386"),
-           f"Pellomar.exe is not a 32-bit GUI program for Intel 386: {described}")
-    described = output_of(file, "-b", msgwatch)
-    expect(described.startswith("PE32 executable (console) Intel 80386"),
-           f"msgwatch.exe is not a 32-bit console program: {described}")
+    for program, subsystem in ((pellomar, "GUI"), (msgwatch, "console")):
+        described = output_of(file, "-b", program)
+        wanted = f"{form} executable ({subsystem}) {name}"
+        expect(described.startswith((wanted + ",", wanted + " ")),
+               f"{program} is not a {subsystem} program for {name}: {described}")
 
 
 # --- imports ----------------------------------------------------------------
@@ -206,7 +212,7 @@ def check_icon(pellomar, icon):
 
 
 CHECKS = {
-    "kind": (check_kind, ("pellomar", "msgwatch")),
+    "kind": (check_kind, ("pellomar", "msgwatch", "machine")),
     "imports": (check_imports, ("pellomar", "objdump")),
     "version": (check_version, ("pellomar",)),
     "icon": (check_icon, ("pellomar", "icon")),
