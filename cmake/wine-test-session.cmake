@@ -2,12 +2,6 @@
 # a Wine prefix of the run's own and one Xvfb; after the last, nothing left.
 # run-under-wine.sh (the emulator) runs every program in it.
 set(PELLOMAR_WINE_SESSION ${CMAKE_BINARY_DIR}/wine-session)
-# The Windows the build is for: a 32-bit or a 64-bit prefix and loader.
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  set(PELLOMAR_WINE_ARCH win64)
-else()
-  set(PELLOMAR_WINE_ARCH win32)
-endif()
 
 add_test(NAME wine_session_start
   COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-session.sh start ${PELLOMAR_WINE_SESSION} ${PELLOMAR_WINE_ARCH})
