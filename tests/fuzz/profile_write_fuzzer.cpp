@@ -70,9 +70,12 @@ struct Write {
   std::string_view eol;      // of the old profile
 };
 
+// A new key line ends as the file's lines do, or in CRLF where the file's
+// CR would have met the LF of an empty line after it.
 bool IsKeyLine(std::string_view line, const Write& write) {
-  return line ==
-         std::string(write.key) + "=" + std::string(write.value) + std::string(write.eol);
+  const std::string content = std::string(write.key) + "=" + std::string(write.value);
+  return line == content + std::string(write.eol) ||
+         (write.eol == "\r" && line == content + "\r\n");
 }
 
 bool IsHeader(std::string_view line, const Write& write) {

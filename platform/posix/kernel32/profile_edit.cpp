@@ -117,9 +117,12 @@ Expected<ProfileEdit> EditSetValue(std::string_view text,
   }
 
   const Line anchor = NewKeyAnchor(text, *found);
+  // A CR alone right before a LF would read as one CRLF with it and take in
+  // the empty line that follows: such a new line ends in CRLF instead.
+  const bool lf_follows = anchor.end < text.size() && text[anchor.end] == '\n';
   edit.Keep(0, anchor.end);
   edit.Insert(CompletionAfter(text, anchor, eol));
-  edit.Insert(KeyLine(key, value, eol));
+  edit.Insert(KeyLine(key, value, eol == "\r" && lf_follows ? "\r\n" : eol));
   edit.Keep(anchor.end, text.size());
   edit.MarkChanged();
   return edit;

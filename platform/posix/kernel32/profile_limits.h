@@ -49,7 +49,11 @@
 //   none). A last line without an ending gets one before anything is
 //   appended, and every line the store writes ends with a line ending. A CR
 //   that ends the file is taken as a CRLF whose LF is missing (and gets it)
-//   unless the file's first line ends in a CR alone.
+//   unless the file's first line ends in a CR alone. In a file that mixes
+//   endings, a new CR-ended line that would stand right before an empty
+//   LF-ended line ends in CRLF instead (the two would read as one line), and
+//   a deletion that brings a CR-ended line and such an empty line together
+//   leaves them one CRLF-ended line: that empty line goes.
 // - A null value deletes every key line of that name in the section; a null
 //   key deletes every header of that name and all their lines.
 // - A write that changes nothing (same value, deleting what is not there)
