@@ -54,7 +54,9 @@ const ProfileCase kCases[] = {
     {"default_for_missing_profile", std::nullopt, kRead, "Pellomar", "Device",
      "dflt", 32},
 
-    // The key names of a section: nSize around the list's 19 bytes.
+    // The key names of a section: nSize around the list's 19 bytes. Where
+    // the list is cut, Wine leaves the buffer's last byte alone, Windows
+    // puts a second NUL there: the record has both answers.
     {"keys", kProfile, kRead, "ports", nullptr, "", 32},
     {"keys_size_0", kProfile, kRead, "ports", nullptr, "", 0},
     {"keys_size_1", kProfile, kRead, "ports", nullptr, "", 1},
@@ -68,6 +70,7 @@ const ProfileCase kCases[] = {
     {"keys_of_empty_section", kProfile, kRead, "Empty", nullptr, "", 32},
     {"keys_of_missing_section", kProfile, kRead, "nothing", nullptr, "", 32},
     {"keys_of_missing_profile", std::nullopt, kRead, "ports", nullptr, "", 32},
+    // Wine returns the default's length here: see the record.
     {"keys_of_missing_section_with_default", kProfile, kRead, "nothing",
      nullptr, "d", 32},
     {"keys_skip_lines_without_equals", "[s]\r\nstray\r\nk=1\r\n", kRead, "s",
@@ -91,7 +94,9 @@ const ProfileCase kCases[] = {
     {"nul_in_value_next_key", kNulInValue, kRead, "s", "m", "", 32},
     {"nul_in_value_keys", kNulInValue, kRead, "s", nullptr, "", 32},
 
-    // Writes and deletions, and the file they leave.
+    // Writes and deletions, and the file they leave. Wine writes every file
+    // anew, in CRLF lines and without NULs: the record has its answers for
+    // the files of CR-ended lines and of NUL bytes as well.
     {"write_replaces_value", kProfile, kWrite, "Pellomar", "Device",
      "Other,winspool,LPT1:"},
     {"write_adds_key", kProfile, kWrite, "ports", "COM2:", "1"},
