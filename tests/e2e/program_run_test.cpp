@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 struct ProfileCase {
   const char* name;
   std::optional<std::string> before;  // no file at all when empty
@@ -37,7 +39,26 @@ INSTANTIATE_TEST_SUITE_P(
                     "[fonts]\nArial=arial.ttf\n[windows]\n" + kDeviceLine + "\n"},
         ProfileCase{"NoDeviceKey", "[windows]\nload=\nrun=\n[ports]\nLPT1:=\n",
                     "[windows]\nload=\nrun=\n" + kDeviceLine + "\n[ports]\nLPT1:=\n"},
-        ProfileCase{"EmptyFile", "", "[windows]\n" + kDeviceLine + "\n"}),
+        ProfileCase{"EmptyFile", "", "[windows]\n" + kDeviceLine + "\n"},
+        // Lines ended by a CR alone, as old editors write them.
+        ProfileCase{"CrOnlyLines",
+                    "; by hand\r[fonts]\rArial=arial.ttf\r\r[windows]\r"
+                    "Device=HP,winspool,LPT1:\rload=\r",
+                    "; by hand\r[fonts]\rArial=arial.ttf\r\r[windows]\r" +
+                        kDeviceLine + "\rload=\r"},
+        ProfileCase{"CrOnlyLinesNoWindowsSection",
+                    "[fonts]\rArial=arial.ttf\r",
+                    "[fonts]\rArial=arial.ttf\r[windows]\r" + kDeviceLine + "\r"},
+        // NUL bytes: a file written with its buffer's size, NULs on a line of
+        // their own before the first section, one inside a value.
+        ProfileCase{"NulBytes",
+                    "\0\0\r\n[windows]\r\nDevice=HP,winspool,LPT1:\r\n"
+                    "run=a\0b\r\n\0"s,
+                    "\0\0\r\n[windows]\r\n"s + kDeviceLine +
+                        "\r\nrun=a\0b\r\n\0"s},
+        ProfileCase{"NulBytesNoDeviceKey",
+                    "[windows]\r\nload=\r\n\0"s,
+                    "[windows]\r\nload=\r\n" + kDeviceLine + "\r\n\0"s}),
     [](const auto& test_case) { return std::string(test_case.param.name); });
 
 TEST_F(ProgramTest, MissingProfileFolderIsCreated) {

@@ -5,7 +5,8 @@
 //   rest:   the profile's bytes
 // Nothing is written past nSize: the bytes after it are poisoned for ASan
 // and checked as well. The list fits, or is cut to nSize-2 bytes ending in
-// two NULs; either way it is the start of the whole list.
+// two NULs (a list that takes exactly nSize counts as cut); either way it is
+// the start of the whole list.
 #include <sanitizer/asan_interface.h>
 
 #include <cstdint>
@@ -73,15 +74,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(list.empty() || list.back() == '\0', "a name without its NUL");
   Require(list.find(std::string_view("\0\0", 2)) == std::string_view::npos,
           "an empty name in the list");
-  // Only a LF ends a line: a lone CR inside one is just a byte of a name.
-  Require(list.find('\n') == std::string_view::npos, "a name across lines");
+  // CR and LF both end lines: neither is ever a byte of a name.
+  Require(list.find_first_of("\r\n") == std::string_view::npos, "a name across lines");
 
   const std::size_t wanted = ParseSize(size_line, room);
   const Answer given = List(section_name, wanted);
   if (whole.count == 0) {
     Require(given.count == 0, "a count without names");
     Require(wanted == 0 || given.bytes[0] == '\0', "an empty list that is not empty");
-  } else if (wanted > whole.count) {
+  } else if (wanted > whole.count + 1) {
     Require(given.count == whole.count && given.error == whole.error &&
                 given.bytes.compare(0, whole.count + 1, whole.bytes, 0, whole.count + 1) == 0,
             "a list that fits is not the whole list");

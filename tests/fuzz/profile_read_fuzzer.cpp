@@ -65,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (full.error == Code(Win32Error::kSuccess)) {
     Require(profile.find(full.text) != std::string_view::npos,
             "a value that is not in the profile");
-    Require(full.text.find('\n') == std::string::npos, "a value across lines");
+    Require(full.text.find_first_of("\r\n") == std::string::npos,
+            "a value across lines");
   } else {
     Require(full.error != Code(Win32Error::kMoreData), "cut with room to spare");
     Require(full.text == pellomar::fuzz::TrimTrailingBlanks(kDefault),

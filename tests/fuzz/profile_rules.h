@@ -39,12 +39,12 @@ inline bool NamesMatch(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The line ending of new lines: the first line's, LF when there is none.
+// The line ending of new lines: the first line's (CRLF, LF or a CR alone),
+// LF when there is none.
 inline std::string_view LineEndingOf(std::string_view text) {
-  const std::size_t lf = text.find('\n');
-  return lf != std::string_view::npos && lf > 0 && text[lf - 1] == '\r'
-             ? "\r\n"
-             : "\n";
+  const std::size_t end = text.find_first_of("\r\n");
+  if (end == std::string_view::npos || text[end] == '\n') return "\n";
+  return end + 1 < text.size() && text[end + 1] == '\n' ? "\r\n" : "\r";
 }
 
 }  // namespace pellomar::fuzz

@@ -5,7 +5,8 @@
 //   rest:   the profile's bytes
 // A write that succeeds reads back as the value written and changes no line
 // but its own: the key's line, or a key line (and a header) added, with the
-// line before completed when it had no ending. A write that fails leaves the
+// last line completed when it had no ending (or a CR where the file's lines
+// end in CRLF or LF). A write that fails leaves the
 // profile byte for byte as it was. Neither leaves a temporary behind.
 #include <cstdint>
 #include <set>
@@ -34,12 +35,18 @@ using pellomar::profile_store::GetProfileString;
 using pellomar::profile_store::Win32Error;
 using pellomar::profile_store::WriteProfileString;
 
-// Lines with their endings; the last one may have none.
+// Lines with their endings (CRLF, LF or a CR alone); the last one may have
+// none.
 std::vector<std::string_view> Lines(std::string_view text) {
   std::vector<std::string_view> lines;
   while (!text.empty()) {
-    const std::size_t lf = text.find('\n');
-    const std::size_t end = lf == std::string_view::npos ? text.size() : lf + 1;
+    std::size_t end = text.find_first_of("\r\n");
+    if (end == std::string_view::npos)
+      end = text.size();
+    else if (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
+      end += 2;
+    else
+      end += 1;
     lines.push_back(text.substr(0, end));
     text.remove_prefix(end);
   }
@@ -63,9 +70,12 @@ struct Write {
   std::string_view eol;      // of the old profile
 };
 
+// A new key line ends as the file's lines do, or in CRLF where the file's
+// CR would have met the LF of an empty line after it.
 bool IsKeyLine(std::string_view line, const Write& write) {
-  return line ==
-         std::string(write.key) + "=" + std::string(write.value) + std::string(write.eol);
+  const std::string content = std::string(write.key) + "=" + std::string(write.value);
+  return line == content + std::string(write.eol) ||
+         (write.eol == "\r" && line == content + "\r\n");
 }
 
 bool IsHeader(std::string_view line, const Write& write) {
@@ -87,11 +97,18 @@ bool IsValueReplaced(std::string_view old_line, std::string_view new_line,
          TrimBlanks(kept.substr(equals + 1)).empty();
 }
 
-// A last line without a LF, as the store completes it before appending.
+// The old last line as the store completes it before appending: the file's
+// ending when it had none, a LF after a CR alone unless the file's lines end
+// in CR alone.
 bool IsCompleted(std::string_view old_line, std::string_view new_line,
                  const Write& write) {
-  if (old_line.ends_with('\n')) return false;
-  const std::string_view completion = old_line.ends_with('\r') ? "\n" : write.eol;
+  std::string_view completion;
+  if (EndingOf(old_line).empty())
+    completion = write.eol;
+  else if (EndingOf(old_line) == "\r" && write.eol != "\r")
+    completion = "\n";
+  else
+    return false;
   return new_line == std::string(old_line) + std::string(completion);
 }
 

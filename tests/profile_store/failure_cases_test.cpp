@@ -133,9 +133,9 @@ const FailureCase kFailureCases[] = {
      "windows", "Device", "v", kPathNotFound, RunAs::kCaller, kPathNotFound},
 
     // Malformed or too large profiles.
-    {"NulByte",
+    {"OverlongLineAmongCrEndedLines",
      [](const ProfileSandbox& s) {
-       s.PutProfile("[windows]\nDevice=a\0b\n"s);
+       s.PutProfile("[windows]\rDevice=old\rk=" + kLongestValue + "\r");
      },
      "windows", "Device", "v", kInvalidData, RunAs::kCaller, kInvalidData},
     {"OverlongLine",

@@ -6,11 +6,22 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "profile_sandbox.h"
 
 namespace pellomar::profile_store::testing {
 namespace {
+
+using namespace std::string_literals;
+
+// A profile of CR-ended lines that together are longer than the longest
+// line: each line is measured on its own.
+std::string ManyCrLines(std::string_view tail) {
+  std::string text = "[a]\r";
+  for (int i = 0; i < 70; ++i) text += "k=" + std::string(1000, 'x') + "\r";
+  return text.append(tail);
+}
 
 struct WriteCase {
   const char* name;
@@ -86,6 +97,34 @@ const WriteCase kWriteCases[] = {
      "[a]\r\nx=1\r\n[b]\r\nk=v\r\n"},
     {"CompletesCrlfThatLostItsLf", "[a]\r\nx=1\r", "a", "y", "2",
      "[a]\r\nx=1\r\ny=2\r\n"},
+    {"ReplacesInCrOnlyFile", "; note\r[a]\rx=1\ry=2\r", "a", "x", "9",
+     "; note\r[a]\rx=9\ry=2\r"},
+    {"AddsKeyWithCr", "[a]\rx=1\r\r[b]\ry=2\r", "a", "z", "3",
+     "[a]\rx=1\rz=3\r\r[b]\ry=2\r"},
+    {"AddsSectionWithCr", "[a]\rx=1\r", "b", "k", "v",
+     "[a]\rx=1\r[b]\rk=v\r"},
+    {"AddsSectionAfterCrLineWithoutEnding", "[a]\rx=1", "b", "k", "v",
+     "[a]\rx=1\r[b]\rk=v\r"},
+    {"AddsKeyWithCrlfWhereACrWouldMeetALf", "[a]\rx=1\n\n[b]\r", "a", "y",
+     "2", "[a]\rx=1\ny=2\r\n\n[b]\r"},
+    {"DeletionJoiningACrToAnEmptyLfLine", "[a]\rx=1\n\n[b]\r", "a", "x",
+     nullptr, "[a]\r\n[b]\r"},
+    {"DeletesKeyInCrOnlyFile", "[a]\rx=1\ry=2\r", "a", "x", nullptr,
+     "[a]\ry=2\r"},
+    {"DeletesSectionInCrOnlyFile", "[a]\rx=1\r[b]\ry=2\r", "a", nullptr,
+     nullptr, "[b]\ry=2\r"},
+    {"KeepsOtherEndingsOfAMixedFile", "[a]\r\nx=1\ry=2\nz=3\r\n", "a", "y",
+     "9", "[a]\r\nx=1\ry=9\nz=3\r\n"},
+    {"CrLinesLongerThanALineTogether", ManyCrLines(""), "a", "n", "1",
+     ManyCrLines("n=1\r")},
+    {"AddsKeyToFileEndingInNul", "[a]\r\nk=v\r\n\0"s, "a", "n", "1",
+     "[a]\r\nk=v\r\nn=1\r\n\0"s},
+    {"AddsSectionToFileEndingInNul", "[a]\r\nk=v\r\n\0"s, "b", "n", "1",
+     "[a]\r\nk=v\r\n\0\r\n[b]\r\nn=1\r\n"s},
+    {"KeepsNulsBeforeFirstSection", "\0\0\r\n[a]\r\nk=v\r\n"s, "a", "k",
+     "new", "\0\0\r\n[a]\r\nk=new\r\n"s},
+    {"ReplacesValueHoldingNul", "[a]\nk=x\0y\nm=\0\n"s, "a", "k", "z",
+     "[a]\nk=z\nm=\0\n"s},
     {"KeepsBytesThatAreNotText",
      "[a]\n\xff\xfe junk\nx=\x80\x81\n[\xc3\x28]\n\xe9=1\n", "a", "x",
      "\xe9t\xe9",

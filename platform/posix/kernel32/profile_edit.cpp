@@ -6,12 +6,15 @@
 namespace pellomar::profile_store {
 namespace {
 
-// What must precede an appended line when the text ends without a LF: a
-// CR alone is a CRLF that lost its LF.
-std::string_view CompletionAfter(std::string_view text, const Line& last) {
-  if (last.HasLineFeed(text)) return {};
-  if (last.end > last.content_end) return "\n";
-  return LineEndingOf(text);
+// What must follow `line` before a line is added after it: the file's
+// ending when it has none, and a LF after a CR that ends the file unless the
+// file's lines end in CR alone (there it is a CRLF that lost its LF).
+std::string_view CompletionAfter(std::string_view text, const Line& line,
+                                 std::string_view eol) {
+  if (!line.HasEnding()) return eol;
+  if (line.end == text.size() && line.EndsInLoneCr(text) && eol != "\r")
+    return "\n";
+  return {};
 }
 
 // The line after which a new key of the section goes: its last line that is
@@ -29,8 +32,10 @@ Line NewKeyAnchor(std::string_view text, const SectionSpan& section) {
 
 // The last line of a non-empty text.
 Line LastLine(std::string_view text) {
-  std::size_t begin = text.size() - 1;  // skip the final LF, if any
-  while (begin > 0 && text[begin - 1] != '\n') --begin;
+  std::size_t begin = text.size() - 1;  // skip the final ending, if any
+  if (text[begin] == '\n' && begin > 0 && text[begin - 1] == '\r') --begin;
+  while (begin > 0 && text[begin - 1] != '\n' && text[begin - 1] != '\r')
+    --begin;
   Line line;
   LineCursor(text, begin).Next(line);
   return line;
@@ -87,7 +92,7 @@ Expected<ProfileEdit> EditSetValue(std::string_view text,
   if (!found) {
     if (!text.empty()) {
       edit.Keep(0, text.size());
-      edit.Insert(CompletionAfter(text, LastLine(text)));
+      edit.Insert(CompletionAfter(text, LastLine(text), eol));
     }
     edit.Insert("[");
     edit.Insert(section);
@@ -112,9 +117,12 @@ Expected<ProfileEdit> EditSetValue(std::string_view text,
   }
 
   const Line anchor = NewKeyAnchor(text, *found);
+  // A CR alone right before a LF would read as one CRLF with it and take in
+  // the empty line that follows: such a new line ends in CRLF instead.
+  const bool lf_follows = anchor.end < text.size() && text[anchor.end] == '\n';
   edit.Keep(0, anchor.end);
-  edit.Insert(CompletionAfter(text, anchor));
-  edit.Insert(KeyLine(key, value, eol));
+  edit.Insert(CompletionAfter(text, anchor, eol));
+  edit.Insert(KeyLine(key, value, eol == "\r" && lf_follows ? "\r\n" : eol));
   edit.Keep(anchor.end, text.size());
   edit.MarkChanged();
   return edit;

@@ -11,8 +11,14 @@
 //   changes something. A new profile gets mode 0600.
 //
 // Format
-// - Bytes, no code-set conversion. Lines end with LF or CRLF; a CR at the
-//   very end of the file is taken as a CRLF whose LF is missing.
+// - Bytes, no code-set conversion. Lines end with CRLF, LF or a CR alone,
+//   as on Windows, so a file of CR-ended lines (old editors write them)
+//   reads as one of CRLF lines and keeps its CRs when written.
+// - NUL bytes are bytes of their lines. A line of blanks and NULs only (the
+//   padding of a file written with its buffer's size) is a blank line. A
+//   value is read up to its first NUL; a key or section name holding a NUL
+//   is never listed (in a NUL-separated list it would read as two names or
+//   as the list's end) and no caller's name matches it.
 // - Blanks are spaces and tabs. A line whose first non-blank byte is '[' is a
 //   section header; the name runs to the first ']' (or to the line's end when
 //   there is none), blanks trimmed, and what follows the ']' is ignored. A
@@ -41,7 +47,13 @@
 //   section goes at the end of the file, without a blank line before it.
 // - New lines take the ending of the file's first line (LF for a file with
 //   none). A last line without an ending gets one before anything is
-//   appended, and every line the store writes ends with a line ending.
+//   appended, and every line the store writes ends with a line ending. A CR
+//   that ends the file is taken as a CRLF whose LF is missing (and gets it)
+//   unless the file's first line ends in a CR alone. In a file that mixes
+//   endings, a new CR-ended line that would stand right before an empty
+//   LF-ended line ends in CRLF instead (the two would read as one line), and
+//   a deletion that brings a CR-ended line and such an empty line together
+//   leaves them one CRLF-ended line: that empty line goes.
 // - A null value deletes every key line of that name in the section; a null
 //   key deletes every header of that name and all their lines.
 // - A write that changes nothing (same value, deleting what is not there)
@@ -83,10 +95,15 @@
 //   the failure when the profile could not be read (the default is given).
 // - The default loses its trailing blanks. In list mode (null key name) the
 //   default is copied as one string and the call returns 0.
+// - A list (key names, section names) that does not fit with a byte to
+//   spare is cut: the last name that does not fit is cut short, the buffer
+//   ends in two NULs and the call returns nSize - 2. A list that takes
+//   exactly nSize bytes with its final NUL counts as cut as well, as on
+//   Windows.
 //
 // Malformed or too large profiles
-// - A NUL byte anywhere, or a line longer than kMaxLineBytes, makes the whole
-//   profile malformed: ERROR_INVALID_DATA. A profile larger than
+// - A line longer than kMaxLineBytes makes the whole profile malformed:
+//   ERROR_INVALID_DATA. A profile larger than
 //   kMaxProfileBytes: ERROR_FILE_TOO_LARGE, and so is a write whose result
 //   would be larger. Such a profile is never changed; reads give the
 //   default.

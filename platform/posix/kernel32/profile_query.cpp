@@ -38,6 +38,7 @@ std::optional<KeySpan> FindKey(std::string_view text,
 }
 
 std::string_view Unquote(std::string_view value) {
+  value = value.substr(0, value.find('\0'));
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front())
     return value.substr(1, value.size() - 2);

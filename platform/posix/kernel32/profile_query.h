@@ -33,12 +33,18 @@ std::optional<KeySpan> FindKey(std::string_view text,
                                const SectionSpan& section,
                                std::string_view key);
 
-// A value as read: one pair of matching single or double quotes around it
-// removed.
+// A value as read: the bytes before its first NUL, one pair of matching
+// single or double quotes around them removed.
 std::string_view Unquote(std::string_view value);
 
-// Calls visit(name) for each key line of the section in file order, until
-// it returns false.
+// Whether a name can stand in a NUL-separated list: one holding a NUL would
+// read as two names or as the list's end. (No caller can name it either.)
+inline bool ListableName(std::string_view name) {
+  return !name.empty() && name.find('\0') == std::string_view::npos;
+}
+
+// Calls visit(name) for each listable key line of the section in file
+// order, until it returns false.
 template <typename Visit>
 void ForEachKeyName(std::string_view text, const SectionSpan& section,
                     Visit visit) {
@@ -46,13 +52,15 @@ void ForEachKeyName(std::string_view text, const SectionSpan& section,
   Line line;
   while (cursor.Next(line)) {
     const ParsedLine parsed = ParseLine(text, line);
-    if (parsed.kind == LineKind::kKey && !visit(parsed.name)) return;
+    if (parsed.kind == LineKind::kKey && ListableName(parsed.name) &&
+        !visit(parsed.name))
+      return;
   }
 }
 
-// Calls visit(name) for each section header in file order, until it returns
-// false. A header with an empty name ("[]") is skipped: in a NUL-separated
-// list it would read as the end of the list.
+// Calls visit(name) for each section header with a listable name in file
+// order, until it returns false. A header with an empty name ("[]") is
+// skipped as well.
 template <typename Visit>
 void ForEachSectionName(std::string_view text, Visit visit) {
   LineCursor cursor(text);
@@ -60,7 +68,7 @@ void ForEachSectionName(std::string_view text, Visit visit) {
   while (cursor.Next(line)) {
     if (!IsSectionHeader(text, line)) continue;
     const std::string_view name = ParseLine(text, line).name;
-    if (!name.empty() && !visit(name)) return;
+    if (ListableName(name) && !visit(name)) return;
   }
 }
 

@@ -15,10 +15,29 @@ std::size_t SkipBlanks(std::string_view text, std::size_t from,
   return from;
 }
 
+// A line of blanks and NULs (the NULs that pad a file written with its
+// buffer's size) is a blank line.
+bool HoldsOnlyBlanksAndNuls(std::string_view text, std::size_t from,
+                            std::size_t to) {
+  for (; from < to; ++from)
+    if (!IsBlank(text[from]) && text[from] != '\0') return false;
+  return true;
+}
+
 std::size_t DropTrailingBlanks(std::string_view text, std::size_t from,
                                std::size_t to) {
   while (to > from && IsBlank(text[to - 1])) --to;
   return to;
+}
+
+// The first `c` in [from, to), or `to` when there is none.
+std::size_t Find(std::string_view text, char c, std::size_t from,
+                 std::size_t to) {
+  if (from >= to) return to;
+  const void* found = std::memchr(text.data() + from, c, to - from);
+  return found == nullptr ? to
+                          : static_cast<std::size_t>(
+                                static_cast<const char*>(found) - text.data());
 }
 
 std::string_view Slice(std::string_view text, std::size_t from,
@@ -48,19 +67,17 @@ bool LineCursor::Next(Line& line) {
   const std::size_t size = text_.size();
   if (position_ >= size) return false;
   line.begin = position_;
-  const void* found =
-      std::memchr(text_.data() + position_, '\n', size - position_);
-  if (found != nullptr) {
-    const auto lf = static_cast<std::size_t>(static_cast<const char*>(found) -
-                                             text_.data());
-    line.end = lf + 1;
-    line.content_end = lf;
+  if (next_lf_ == kUnknown || next_lf_ < position_)
+    next_lf_ = Find(text_, '\n', position_, size);
+  // A CR before the LF ends the line: alone, or as the start of a CRLF.
+  const std::size_t cr = Find(text_, '\r', position_, next_lf_);
+  if (cr < next_lf_) {
+    line.content_end = cr;
+    line.end = cr + 1 == next_lf_ && next_lf_ < size ? cr + 2 : cr + 1;
   } else {
-    line.end = size;
-    line.content_end = size;
+    line.content_end = next_lf_;
+    line.end = next_lf_ < size ? next_lf_ + 1 : size;
   }
-  if (line.content_end > line.begin && text_[line.content_end - 1] == '\r')
-    --line.content_end;
   position_ = line.end;
   return true;
 }
@@ -68,7 +85,7 @@ bool LineCursor::Next(Line& line) {
 ParsedLine ParseLine(std::string_view text, const Line& line) {
   ParsedLine parsed;
   const std::size_t first = SkipBlanks(text, line.begin, line.content_end);
-  if (first == line.content_end) {
+  if (HoldsOnlyBlanksAndNuls(text, first, line.content_end)) {
     parsed.kind = LineKind::kBlank;
     return parsed;
   }
@@ -110,10 +127,9 @@ bool IsSectionHeader(std::string_view text, const Line& line) {
 }
 
 std::string_view LineEndingOf(std::string_view text) {
-  const std::size_t lf = text.find('\n');
-  if (lf != std::string_view::npos && lf > 0 && text[lf - 1] == '\r')
-    return "\r\n";
-  return "\n";
+  const std::size_t at = text.find_first_of("\r\n");
+  if (at == std::string_view::npos || text[at] == '\n') return "\n";
+  return at + 1 < text.size() && text[at + 1] == '\n' ? "\r\n" : "\r";
 }
 
 }  // namespace pellomar::profile_store

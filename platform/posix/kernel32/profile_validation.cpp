@@ -1,7 +1,5 @@
 #include "profile_validation.h"
 
-#include <cstring>
-
 #include "profile_limits.h"
 #include "profile_text.h"
 
@@ -10,8 +8,6 @@ namespace pellomar::profile_store {
 Win32Error ValidateProfile(std::string_view text) {
   if (text.size() > kMaxProfileBytes) return Win32Error::kFileTooLarge;
   if (text.empty()) return Win32Error::kSuccess;
-  if (std::memchr(text.data(), '\0', text.size()) != nullptr)
-    return Win32Error::kInvalidData;
   LineCursor cursor(text);
   Line line;
   while (cursor.Next(line))

@@ -8,7 +8,7 @@
 namespace pellomar::profile_store {
 
 // ERROR_FILE_TOO_LARGE for a profile over the size limit, ERROR_INVALID_DATA
-// for a NUL byte or an overlong line, ERROR_SUCCESS otherwise. Checks the
+// for an overlong line, ERROR_SUCCESS otherwise. Checks the
 // whole text, so that a profile is malformed or not wherever one looks.
 Win32Error ValidateProfile(std::string_view text);
 

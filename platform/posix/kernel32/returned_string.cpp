@@ -29,8 +29,9 @@ bool NameList::Add(std::string_view name) {
 }
 
 Returned NameList::Finish() {
-  // The final NUL must fit as well.
-  if (!overflow_ && written_ < size_) {
+  // A list fits only with room to spare: one that takes exactly the size,
+  // final NUL included, is answered as a cut one.
+  if (!overflow_ && written_ + 1 < size_) {
     buffer_[written_] = '\0';
     return {written_, false};
   }

@@ -16,8 +16,9 @@ struct Returned {
 Returned CopyString(std::string_view text, char* buffer, std::size_t size);
 
 // A list of names, each followed by a NUL, then one more NUL. When it does
-// not fit, the last name is cut, the buffer ends with two NULs and the count
-// is size-2.
+// not fit with a byte to spare (a list that takes exactly the size counts as
+// cut), the last name is cut, the buffer ends with two NULs and the count is
+// size-2.
 class NameList {
  public:
   NameList(char* buffer, std::size_t size) : buffer_(buffer), size_(size) {}
