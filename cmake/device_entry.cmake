@@ -25,6 +25,7 @@ endfunction()
 # bytes that are not UTF-8, a description of the first bad one into `problem`.
 function(_pellomar_decode_utf8 text out problem)
   string(HEX "${text}" hex)
+  string(TOUPPER "${hex}" hex)
   string(LENGTH "${hex}" hex_length)
   math(EXPR count "${hex_length} / 2")
   set(points "")
