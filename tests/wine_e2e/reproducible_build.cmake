@@ -1,12 +1,19 @@
 # Two clean builds of Pellomar.exe from the same sources, in two folders of
 # their own, must be the same bytes: then anyone can check a file against a
-# build of the published sources. Builds only the program and what it needs.
+# build of the published sources. Builds only the program and what it needs,
+# in two scratch folders, or in one and compares it with REFERENCE, a
+# Pellomar.exe built elsewhere with the same entry.
 #   cmake -DSOURCE=... -DSCRATCH=... -DGENERATOR=... -DTOOLCHAIN=...
-#         -DENTRY=... -P reproducible_build.cmake
+#         -DENTRY=... [-DREFERENCE=...] -P reproducible_build.cmake
 
 file(REMOVE_RECURSE "${SCRATCH}")
 set(programs "")
-foreach(folder first second-build)
+set(folders first second-build)
+if(REFERENCE)
+  set(programs "${REFERENCE}")
+  set(folders scratch-build)
+endif()
+foreach(folder IN LISTS folders)
   set(binary "${SCRATCH}/${folder}")
   execute_process(
     COMMAND ${CMAKE_COMMAND} -S "${SOURCE}" -B "${binary}" -G "${GENERATOR}"
