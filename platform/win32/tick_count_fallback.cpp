@@ -15,27 +15,22 @@
 #include <cstdint>
 #include <cstring>
 
+#include "tick_count_widening.h"
+
 namespace {
 
 using TickCount64Function = ULONGLONG(WINAPI*)();
 
-// The 32-bit count extended by the number of its wraps (every 49.7 days), as
-// long as it is read more often than that. Several threads may read it: a
-// reading that is behind the last one kept (more than half the range ahead
-// of it, counted with the wrap) was taken earlier and changes nothing.
+// The widened count, shared by the threads that read it.
 std::atomic<std::uint64_t> widened_count{0};
 
 ULONGLONG WINAPI WidenedTickCount() {
   const std::uint32_t now = GetTickCount();
   std::uint64_t kept = widened_count.load();
   for (;;) {
-    std::uint64_t next = now;
-    if (kept != 0) {
-      const std::uint32_t step = now - static_cast<std::uint32_t>(kept);
-      if (step >= 0x80000000u) return kept;
-      next = kept + step;
-    }
-    if (widened_count.compare_exchange_weak(kept, next)) return next;
+    const std::uint64_t next = platform::WidenTickCount(kept, now);
+    if (next == kept || widened_count.compare_exchange_weak(kept, next))
+      return next;
   }
 }
 
