@@ -4,7 +4,7 @@
 # in two scratch folders, or in one and compares it with REFERENCE, a
 # Pellomar.exe built elsewhere with the same entry.
 #   cmake -DSOURCE=... -DSCRATCH=... -DGENERATOR=... -DTOOLCHAIN=...
-#         -DENTRY=... [-DREFERENCE=...] -P reproducible_build.cmake
+#         -DBUILD_TYPE=... -DENTRY=... [-DREFERENCE=...] -P reproducible_build.cmake
 
 file(REMOVE_RECURSE "${SCRATCH}")
 set(programs "")
@@ -17,7 +17,7 @@ foreach(folder IN LISTS folders)
   set(binary "${SCRATCH}/${folder}")
   execute_process(
     COMMAND ${CMAKE_COMMAND} -S "${SOURCE}" -B "${binary}" -G "${GENERATOR}"
-      "-DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN}" -DCMAKE_BUILD_TYPE=Release
+      "-DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN}" "-DCMAKE_BUILD_TYPE=${BUILD_TYPE}"
       -DPELLOMAR_BUILD_TESTS=OFF "-DPELLOMAR_DEVICE_ENTRY=${ENTRY}"
     RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT result EQUAL 0)
