@@ -41,9 +41,12 @@ std::string ErrorText(DWORD code) {
 
 [[noreturn]] void BrokenInstall(const char* library, const char* function,
                                 const std::string& reason) {
-  std::fprintf(stderr,
-               "%s: broken install: cannot bind %s from library %s: %s\n",
-               ProgramName().c_str(), function, library, reason.c_str());
+  // Put together here and written with fputs: the C runtime's formatted
+  // output would link in a whole printf of its own.
+  const std::string line = ProgramName() + ": broken install: cannot bind " +
+                           function + " from library " + library + ": " +
+                           reason + "\n";
+  std::fputs(line.c_str(), stderr);
   std::fflush(stderr);
   std::_Exit(kBrokenInstallStatus);
 }

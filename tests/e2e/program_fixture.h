@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "device_entry_text.h"
 
 namespace fs = std::filesystem;
 using testing_support::BackgroundProcess;
@@ -22,7 +23,7 @@ using testing_support::Outcome;
 
 inline const std::string kBroadcastLine =
     R"(WM_WININICHANGE wParam=0 lParam="windows")";
-inline const std::string kDeviceLine = "Device=Pellomar,winspool,Ne01:";
+inline const std::string kDeviceLine = "Device=" + kDeviceEntry;
 
 inline fs::path MakeTempFolder(const char* what) {
   std::string pattern = (fs::temp_directory_path() / what).string() + "-XXXXXX";
@@ -61,9 +62,12 @@ class ProgramTest : public testing::Test {
 
   Command ProgramCommand(const fs::path& program,
                          std::vector<std::string> args = {}) const {
+    // A UTF-8 locale: the ANSI code page the program writes the entry in
+    // is then the UTF-8 the expected entry is given in.
     return Command{program, std::move(args),
                    {{"XDG_CONFIG_HOME", config_.string()},
-                    {"XDG_RUNTIME_DIR", runtime_.string()}},
+                    {"XDG_RUNTIME_DIR", runtime_.string()},
+                    {"LC_ALL", "C.UTF-8"}},
                    run_as_};
   }
 

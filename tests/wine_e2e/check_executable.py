@@ -6,18 +6,34 @@ Usage: check_executable.py CHECK [NAME=VALUE ...]
 
   kind      pellomar=EXE msgwatch=EXE machine=i386|x86-64
                                             a GUI program and a console one
-  imports   pellomar=EXE objdump=OBJDUMP    bound by name, linked statically
-  version   pellomar=EXE                    the version record
+  imports   pellomar=EXE objdump=OBJDUMP allowed=LIST
+                                            bound by name, linked statically,
+                                            nothing imported that LIST lacks
+  listed    allowed=LIST cc=COMPILER        LIST's kernel32 and user32 functions
+                                            are declared for Windows XP
+  header    pellomar=EXE arch=ARCH          the oldest Windows the file claims
+  size      pellomar=EXE                    no larger than MAX_SIZE
+  version   pellomar=EXE printer=NAME       the version record, naming NAME
   icon      pellomar=EXE icon=ICO           the icon's three images, as drawn
 """
 
+import os
 import shutil
 import struct
 import subprocess
 import sys
+import tempfile
 
 DEVICE_FUNCTIONS = ("WriteProfileStringA", "GetProfileStringA", "SendMessageA")
 SYSTEM_LIBRARIES = {"kernel32.dll", "user32.dll", "msvcrt.dll"}
+
+# The largest Pellomar.exe may be: it is pushed to many machines.
+MAX_SIZE = 192 * 1024
+
+# The oldest Windows each build starts on, as the PE header's minimum
+# operating system and subsystem versions: XP SP3 (5.1); 64-bit Windows
+# begins with XP x64 (5.2).
+MINIMUM_WINDOWS = {"i686": (5, 1), "x86_64": (5, 2)}
 
 
 class CheckFailed(Exception):
@@ -78,7 +94,7 @@ def imported_functions(objdump, program):
     return imports
 
 
-def check_imports(pellomar, objdump):
+def check_imports(pellomar, objdump, allowed):
     imports = imported_functions(objdump, pellomar)
     expect(imports, "objdump shows no import table")
     everything = set().union(*imports.values())
@@ -97,6 +113,82 @@ def check_imports(pellomar, objdump):
     # Linked statically: nothing beyond what every Windows has.
     extra = set(imports) - SYSTEM_LIBRARIES
     expect(not extra, f"needs libraries that Windows lacks: {sorted(extra)}")
+    # And only functions that the oldest Windows it runs on has: a new one
+    # goes on the list on purpose, once checked.
+    listed = allowed_imports(allowed)
+    unlisted = sorted(f"{library} {name}" for library, names in imports.items()
+                      for name in names if name not in listed.get(library, set()))
+    expect(not unlisted,
+           f"imports not on {os.path.basename(allowed)}: {', '.join(unlisted)}")
+
+
+def allowed_imports(path):
+    """{library: set of function names} from a list of "library function"
+    lines; # starts a comment."""
+    allowed = {}
+    with open(path, encoding="utf-8") as lines:
+        for number, line in enumerate(lines, 1):
+            words = line.split("#", 1)[0].split()
+            if not words:
+                continue
+            expect(len(words) == 2,
+                   f"{path}:{number}: not \"library function\": {line.strip()}")
+            allowed.setdefault(words[0].lower(), set()).add(words[1])
+    return allowed
+
+
+# --- listed -----------------------------------------------------------------
+
+def check_listed(allowed, cc):
+    """Compiles a reference to each kernel32 and user32 function of the list
+    against the Windows headers set to Windows XP, which declare the
+    functions of later versions only for those versions."""
+    listed = allowed_imports(allowed)
+    names = sorted(listed.get("kernel32.dll", set()) | listed.get("user32.dll", set()))
+    expect(names, f"{allowed} lists no kernel32 or user32 function")
+    source = ("#define _WIN32_WINNT 0x0501\n#define WINVER 0x0501\n"
+              "#include <windows.h>\n"
+              "const void *const referenced[] = {\n" +
+              "".join(f"  (const void *)&{name},\n" for name in names) + "};\n")
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, "listed.c")
+        with open(path, "w", encoding="utf-8") as out:
+            out.write(source)
+        result = subprocess.run(
+            [cc, "-std=c11", "-Werror=implicit-function-declaration", "-c", path,
+             "-o", os.path.join(folder, "listed.o")],
+            capture_output=True, check=False)
+    expect(result.returncode == 0,
+           "functions on the list that Windows XP does not declare:\n" +
+           result.stderr.decode(errors="replace"))
+
+
+# --- header -----------------------------------------------------------------
+
+def check_header(pellomar, arch):
+    expect(arch in MINIMUM_WINDOWS, f"no minimum Windows known for {arch}")
+    data = open(pellomar, "rb").read()
+    expect(data[:2] == b"MZ", "not an MZ executable")
+    (pe_offset,) = struct.unpack_from("<I", data, 0x3C)
+    expect(data[pe_offset:pe_offset + 4] == b"PE\0\0", "no PE signature")
+    optional = pe_offset + 4 + 20  # past the signature and the COFF header
+    # The same offsets in PE32 and PE32+ headers.
+    major_os, minor_os = struct.unpack_from("<HH", data, optional + 40)
+    major_subsystem, minor_subsystem = struct.unpack_from("<HH", data, optional + 48)
+    wanted = MINIMUM_WINDOWS[arch]
+    expect((major_os, minor_os) == wanted,
+           f"minimum operating system version {major_os}.{minor_os}, "
+           f"not {wanted[0]}.{wanted[1]}")
+    expect((major_subsystem, minor_subsystem) == wanted,
+           f"minimum subsystem version {major_subsystem}.{minor_subsystem}, "
+           f"not {wanted[0]}.{wanted[1]}")
+
+
+# --- size -------------------------------------------------------------------
+
+def check_size(pellomar):
+    size = os.path.getsize(pellomar)
+    expect(size <= MAX_SIZE, f"Pellomar.exe has {size} bytes, more than {MAX_SIZE}")
 
 
 # --- version ----------------------------------------------------------------
@@ -127,7 +219,7 @@ def text_of(value):
     return value.decode("utf-16-le").split("\0")[0]
 
 
-def check_version(pellomar):
+def check_version(pellomar, printer):
     wrestool = tool("wrestool", "icoutils")
     data = output_of(wrestool, "-x", "--raw", "--type=16", pellomar, binary=True)
     expect(data, "Pellomar.exe has no version record")
@@ -158,6 +250,7 @@ def check_version(pellomar):
         "ProductName": "Pellomar",
         "InternalName": "Pellomar",
         "OriginalFilename": "Pellomar.exe",
+        "FileDescription": f"Makes {printer} the default printer",
     }
     for name, value in wanted.items():
         expect(strings.get(name) == value,
@@ -213,8 +306,11 @@ def check_icon(pellomar, icon):
 
 CHECKS = {
     "kind": (check_kind, ("pellomar", "msgwatch", "machine")),
-    "imports": (check_imports, ("pellomar", "objdump")),
-    "version": (check_version, ("pellomar",)),
+    "imports": (check_imports, ("pellomar", "objdump", "allowed")),
+    "listed": (check_listed, ("allowed", "cc")),
+    "header": (check_header, ("pellomar", "arch")),
+    "size": (check_size, ("pellomar",)),
+    "version": (check_version, ("pellomar", "printer")),
     "icon": (check_icon, ("pellomar", "icon")),
 }
 

@@ -5,7 +5,9 @@
 #   pellomar_under_wine.sh CASE
 #
 # The programs come from the environment: PELLOMAR_EXE, MSGWATCH_EXE and
-# PROFILE_PROBE_EXE, built for PELLOMAR_WINE_ARCH (win32 or win64); the run's Wine session (for a pristine prefix to copy and
+# PROFILE_PROBE_EXE, built for PELLOMAR_WINE_ARCH (win32 or win64), and so
+# does the device entry the program was built with, PELLOMAR_DEVICE_ENTRY;
+# the run's Wine session (for a pristine prefix to copy and
 # its display) from PELLOMAR_WINE_SESSION. Without a live session the test
 # boots a prefix and starts a display of its own.
 set -euo pipefail
@@ -13,7 +15,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=../../cmake/wine-common.sh
 source "$here/../../cmake/wine-common.sh"
 
-readonly device_entry='Pellomar,winspool,Ne01:'
+readonly device_entry=${PELLOMAR_DEVICE_ENTRY:?the device entry of the build}
 readonly other_printer='Other Printer,winspool,LPT1:'
 readonly windows_key='HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows'
 
@@ -210,6 +212,9 @@ esac
 # What Wine keeps on disk once its server has written everything and ended.
 stop_watch
 "$WINESERVER" -w
-grep -qF "\"Device\"=\"$device_entry\"" "$WINEPREFIX/user.reg" ||
+# The registry file writes a backslash and a double quote with a backslash.
+registry_text=${device_entry//\\/\\\\}
+registry_text=${registry_text//\"/\\\"}
+grep -qF "\"Device\"=\"$registry_text\"" "$WINEPREFIX/user.reg" ||
   fail "the prefix's user.reg does not hold the device entry"
 echo "PASS: $1"
