@@ -56,7 +56,15 @@ if [[ -n $session ]] && session_is_live "$session"; then
 else
   own_display=true
   start_xvfb "$work"
-  boot_prefix "$WINEPREFIX"
+  if ! boot_prefix "$WINEPREFIX"; then
+    # Where Wine itself runs only under emulation, a prefix that cannot be
+    # booted says nothing of Pellomar.exe: the run says so and is skipped.
+    if [[ ${PELLOMAR_WINE_BOOT_FAILURE_SKIPS:-} == 1 ]]; then
+      echo "SKIP: Wine could not boot a prefix here, so Pellomar.exe was not run" >&2
+      exit 77
+    fi
+    exit 1
+  fi
 fi
 
 # --- running programs -------------------------------------------------------
